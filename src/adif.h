@@ -1,0 +1,98 @@
+// The ADIF header and its program config elements: field widths and the
+// records they are read into.
+#ifndef ADIFINFO_ADIF_H
+#define ADIFINFO_ADIF_H
+
+#include <stdint.h>
+
+// Width in bits of every syntax field of the ADIF header and the program
+// config element, in stream order. LEN_ADIF_ID and LEN_COPYRT_ID count bytes.
+enum {
+    LEN_ADIF_ID = 4,       // identification bytes, "ADIF"
+    LEN_COPYRT_PRES = 1,   // copyright identifier present
+    LEN_COPYRT_ID = 9,     // copyright identifier bytes
+    LEN_ORIG = 1,          // original/copy
+    LEN_HOME = 1,          // home
+    LEN_BS_TYPE = 1,       // bitstream type: 0 constant rate, 1 variable rate
+    LEN_BIT_RATE = 23,     // bitrate, bits per second
+    LEN_NUM_PCE = 4,       // number of program config elements less one
+    LEN_ADIF_BF = 20,      // buffer fullness before each PCE (constant rate)
+    LEN_TAG = 4,           // element instance tag
+    LEN_PROFILE = 2,       // profile
+    LEN_SAMP_IDX = 4,      // sampling frequency index
+    LEN_NUM_ELE = 4,       // number of front, side or back elements
+    LEN_NUM_LFE = 2,       // number of lfe elements
+    LEN_NUM_DAT = 3,       // number of data elements
+    LEN_NUM_CCE = 4,       // number of coupling elements
+    LEN_MIX_PRES = 1,      // mixdown present
+    LEN_MMIX_IDX = 2,      // matrix mixdown index
+    LEN_PSUR_ENAB = 1,     // pseudo surround enable
+    LEN_ELE_IS_CPE = 1,    // element is a channel pair (coupling: independently switched)
+    LEN_COMMENT_BYTES = 8, // comment byte count
+    LEN_BYTE = 8,          // one byte
+};
+
+// One list of elements of a kind. Entries beyond num_ele keep whatever an
+// earlier program config element left there.
+struct EleList {
+    int32_t num_ele;        // number of entries, 0 to 15
+    int32_t ele_is_cpe[16]; // per entry: channel pair (coupling: independent switching)
+    int32_t ele_tag[16];    // per entry: element instance tag
+};
+
+// One mixdown descriptor. ele_tag and pseudo_enab are written only when
+// present is 1.
+struct MIXdown {
+    int32_t present;     // presence flag
+    int32_t ele_tag;     // mono and stereo: element tag; matrix: mixdown index
+    int32_t pseudo_enab; // matrix only: pseudo surround enable
+};
+
+// One program config element and the buffer fullness before it. A single
+// record serves every element of the file, overwritten one after another.
+struct ProgConfig {
+    int32_t profile;
+    int32_t sampling_rate_idx;
+    EleList front;
+    EleList side;
+    EleList back;
+    EleList lfe; // tags only
+    EleList data; // tags only
+    EleList coupling;
+    MIXdown mono_mix;
+    MIXdown stereo_mix;
+    MIXdown matrix_mix;
+    char comments[257];      // up to 255 comment bytes, then a NUL
+    int32_t buffer_fullness; // 0 when the bitstream type is 1
+};
+
+// The fixed part of the ADIF header.
+struct ADIF_Header {
+    char adif_id[5];         // the four identification bytes, then a NUL
+    int32_t copy_id_present; // 1 when a copyright identifier follows
+    char copy_id[10];        // the nine identifier bytes, then a NUL; never printed
+    int32_t original_copy;
+    int32_t home;
+    int32_t bitstream_type; // 0: a buffer fullness precedes each PCE
+    int32_t bitrate;        // as read, 23 bits
+    int32_t num_pce;        // unused: the count is kept in a local
+    int32_t prog_tags[16];  // unused
+};
+
+extern ADIF_Header adif_header;
+extern ProgConfig prog_config;
+
+// Nonzero when comment bytes are to be printed escaped (standard output is a
+// terminal); set by the command line before the header is read.
+extern int escape_comments;
+
+// Reads the ADIF header and every program config element from the bit
+// reader, printing the report as it goes. Returns -1 when the identification
+// is not "ADIF" (after printing "Bad ADIF header ID"), 1 otherwise.
+int get_adif_header(void);
+
+// Reads one program config element into p, from its element instance tag to
+// its last comment byte, and returns the tag.
+int get_prog_config(ProgConfig *p);
+
+#endif

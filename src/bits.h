@@ -1,0 +1,28 @@
+// The bit reader: the input file as a stream of bit fields, most significant
+// bit first. There is one reader per process.
+#ifndef ADIFINFO_BITS_H
+#define ADIFINFO_BITS_H
+
+#include <stdint.h>
+#include <stdio.h>
+
+extern FILE *bin;      // the file being read; set before the first read
+extern uint64_t cword; // the most recently loaded bits; the unread ones are its low nbits
+extern int32_t nbits;  // bits of cword not yet consumed
+extern int32_t nzeros; // bytes supplied as 0 because the file had no more (or failed)
+
+// The next 16 bits of the file, big-endian; a byte the file cannot supply
+// reads as 0.
+int getshort(void);
+
+// Reads 1 to 23 bits and returns them in the low bits of the result.
+int getbits(int n);
+
+// Skips to the next byte boundary of the file; does nothing at one.
+void byte_align(void);
+
+// Nonzero when the bits consumed so far reach past the end of the file.
+// Bits only loaded ahead, and not yet consumed, do not count.
+int overran(void);
+
+#endif

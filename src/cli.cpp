@@ -1,0 +1,41 @@
+#include "cli.h"
+
+#include "adif.h"
+#include "bits.h"
+
+#include <unistd.h>
+
+int inspect(FILE *in)
+{
+    bin = in;
+    escape_comments = isatty(fileno(stdout));
+    if (get_adif_header() != 1 || overran())
+        return STATUS_INCOMPLETE;
+    return STATUS_COMPLETE;
+}
+
+int adifinfo_main(int argc, char **argv)
+{
+    int status;
+
+    if (argc < 2) {
+        // With no words at all (or an empty one) there is no name to echo.
+        const char *self = argc > 0 && argv[0] != NULL && argv[0][0] != '\0' ? argv[0] : "adifinfo";
+        printf("usage: %s <filename>\n", self);
+        status = STATUS_FAILED;
+    } else {
+        FILE *in = fopen(argv[1], "rb");
+        if (in == NULL) {
+            printf("cant open %s\n", argv[1]);
+            status = STATUS_FAILED;
+        } else {
+            status = inspect(in); // the file stays open until the process exits
+        }
+    }
+
+    // A report that didn't reach its reader (a full disk, a closed stream)
+    // must not pass for one that did.
+    if (fflush(stdout) != 0 || ferror(stdout))
+        status = STATUS_FAILED;
+    return status;
+}

@@ -1,0 +1,22 @@
+// The command line: one file name in, the report on standard output, and an
+// exit status a script can act on.
+#ifndef ADIFINFO_CLI_H
+#define ADIFINFO_CLI_H
+
+#include <stdio.h>
+
+enum {
+    STATUS_COMPLETE = 0,   // the whole header was in the file and is reported
+    STATUS_INCOMPLETE = 1, // not ADIF, or the header runs past the end of the file
+    STATUS_FAILED = 2,     // usage, a file that can't be opened, or a report not written
+};
+
+// Reports the ADIF header of the open file in: STATUS_COMPLETE when it was
+// read from the file's own bytes, STATUS_INCOMPLETE otherwise. Expects a
+// fresh reader.
+int inspect(FILE *in);
+
+// The whole tool: main's arguments in, its exit status out.
+int adifinfo_main(int argc, char **argv);
+
+#endif
