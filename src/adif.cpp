@@ -13,16 +13,14 @@ ProgConfig prog_config;
 int escape_comments;
 
 // One labelled number of the report.
-static void print_value(const char *label, int32_t value)
-{
+static void print_value(const char *label, int32_t value) {
     printf("%-25s %d\n", label, value);
 }
 
 // The comment line. On a terminal, bytes that could drive it (anything but
 // printable ASCII) and the backslash are shown as \xhh, so the line always
 // reads back unambiguously; elsewhere the bytes go out as they are.
-static void print_comment(const char *comments)
-{
+static void print_comment(const char *comments) {
     if (!escape_comments) {
         printf("Comment: %s\n", comments);
         return;
@@ -40,8 +38,7 @@ static void print_comment(const char *comments)
 
 // Reads the entries of a list whose num_ele is set; with enable_cpe, each
 // entry is its 1-bit flag followed by its tag, otherwise a tag alone.
-static void get_ele_list(EleList *p, int enable_cpe)
-{
+static void get_ele_list(EleList *p, int enable_cpe) {
     for (int i = 0; i < p->num_ele; i++) {
         if (enable_cpe)
             p->ele_is_cpe[i] = getbits(LEN_ELE_IS_CPE);
@@ -49,8 +46,7 @@ static void get_ele_list(EleList *p, int enable_cpe)
     }
 }
 
-int get_prog_config(ProgConfig *p)
-{
+int get_prog_config(ProgConfig *p) {
     int tag = getbits(LEN_TAG);
 
     p->profile = getbits(LEN_PROFILE);
@@ -91,8 +87,7 @@ int get_prog_config(ProgConfig *p)
 // One program config element, with the buffer fullness before it, and its
 // block of the report. n is the number of elements in the file: the block
 // shows it, not its own position.
-static void get_pce_section(int n)
-{
+static void get_pce_section(int n) {
     ProgConfig *p = &prog_config;
 
     p->buffer_fullness = adif_header.bitstream_type == 0 ? getbits(LEN_ADIF_BF) : 0;
@@ -115,8 +110,7 @@ static void get_pce_section(int n)
     print_comment(p->comments);
 }
 
-int get_adif_header(void)
-{
+int get_adif_header(void) {
     ADIF_Header *p = &adif_header;
 
     for (int i = 0; i < LEN_ADIF_ID; i++)

@@ -56,7 +56,7 @@ struct ProgConfig {
     EleList front;
     EleList side;
     EleList back;
-    EleList lfe; // tags only
+    EleList lfe;  // tags only
     EleList data; // tags only
     EleList coupling;
     MIXdown mono_mix;

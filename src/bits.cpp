@@ -21,8 +21,7 @@ int32_t nbits;
 int32_t nzeros;
 
 // One byte of the file, or 0 (counted) where the file has none.
-static int getbyte(void)
-{
+static int getbyte(void) {
     int c = getc(bin);
     if (c == EOF) {
         nzeros++;
@@ -31,15 +30,13 @@ static int getbyte(void)
     return c;
 }
 
-int getshort(void)
-{
+int getshort(void) {
     int hi = getbyte();
     int lo = getbyte();
     return hi << 8 | lo;
 }
 
-int getbits(int n)
-{
+int getbits(int n) {
     assert(n >= 1 && n <= 23);
     while (nbits <= 16 || nbits < n) {
         cword = cword << 16 | (uint64_t)getshort();
@@ -49,12 +46,10 @@ int getbits(int n)
     return (int)((cword >> nbits) & ((UINT64_C(1) << n) - 1));
 }
 
-void byte_align(void)
-{
+void byte_align(void) {
     nbits &= ~7;
 }
 
-int overran(void)
-{
+int overran(void) {
     return 8 * nzeros > nbits;
 }

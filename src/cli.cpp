@@ -5,8 +5,7 @@
 
 #include <unistd.h>
 
-int inspect(FILE *in)
-{
+int inspect(FILE *in) {
     bin = in;
     escape_comments = isatty(fileno(stdout));
     if (get_adif_header() != 1 || overran())
@@ -14,8 +13,7 @@ int inspect(FILE *in)
     return STATUS_COMPLETE;
 }
 
-int adifinfo_main(int argc, char **argv)
-{
+int adifinfo_main(int argc, char **argv) {
     int status;
 
     if (argc < 2) {

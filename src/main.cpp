@@ -1,6 +1,5 @@
 #include "cli.h"
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     return adifinfo_main(argc, argv);
 }

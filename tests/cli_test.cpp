@@ -1,0 +1,212 @@
+// The tool as a script sees it: run as a process, its standard output, its
+// exit status, and silence on standard error.
+#include "cli.h"
+#include "helpers.h"
+
+#include <fcntl.h>
+#include <functional>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+
+namespace {
+
+enum class Out { Pipe, DevFull, Closed, Terminal };
+
+struct Outcome {
+    int status; // exit status, or -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+
+std::string read_all(int fd) {
+    std::string text;
+    char buf[4096];
+    for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;)
+        text.append(buf, (size_t)n);
+    return text;
+}
+
+// Runs the tool with the given words (args[0] is the program name it sees;
+// no words at all gives it none). `meanwhile` runs in the test while the tool
+// does, for feeding a FIFO.
+Outcome run_tool(const std::vector<std::string> &args, Out out = Out::Pipe,
+                 const std::function<void()> &meanwhile = nullptr) {
+    int out_pipe[2], err_pipe[2];
+    EXPECT_EQ(pipe(out_pipe), 0);
+    EXPECT_EQ(pipe(err_pipe), 0);
+    int tty = -1;
+    if (out == Out::Terminal) {
+        tty = posix_openpt(O_RDWR | O_NOCTTY);
+        EXPECT_GE(tty, 0);
+        EXPECT_EQ(grantpt(tty), 0);
+        EXPECT_EQ(unlockpt(tty), 0);
+    }
+
+    pid_t pid = fork();
+    if (pid == 0) {
+        int fd = out_pipe[1];
+        if (out == Out::DevFull)
+            fd = open("/dev/full", O_WRONLY);
+        if (out == Out::Terminal) {
+            fd = open(ptsname(tty), O_RDWR | O_NOCTTY);
+            termios raw;
+            tcgetattr(fd, &raw);
+            cfmakeraw(&raw); // no "\r\n" for "\n": the bytes as written
+            tcsetattr(fd, TCSANOW, &raw);
+        }
+        dup2(fd, 1);
+        if (out == Out::Closed)
+            close(1);
+        dup2(err_pipe[1], 2);
+        std::vector<char *> argv;
+        for (const std::string &a : args)
+            argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(ADIFINFO_TOOL, argv.data());
+        _exit(127);
+    }
+    close(out_pipe[1]);
+    close(err_pipe[1]);
+    if (meanwhile)
+        meanwhile();
+
+    Outcome o;
+    o.out = read_all(out == Out::Terminal ? tty : out_pipe[0]); // a pty ends in EIO
+    o.err = read_all(err_pipe[0]);
+    int ws;
+    waitpid(pid, &ws, 0);
+    o.status = WIFEXITED(ws) ? WEXITSTATUS(ws) : -1;
+    close(out_pipe[0]);
+    close(err_pipe[0]);
+    if (tty >= 0)
+        close(tty);
+    return o;
+}
+
+std::string slurp(const std::string &path) {
+    FILE *f = fopen(path.c_str(), "rb");
+    EXPECT_NE(f, nullptr) << path;
+    std::string text;
+    for (int c; f && (c = getc(f)) != EOF;)
+        text += (char)c;
+    if (f)
+        fclose(f);
+    return text;
+}
+
+void spill(const std::string &path, const Bytes &bytes) {
+    FILE *f = fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+const Bytes worked = {0x41, 0x44, 0x49, 0x46, 0xa0, 0xa1, 0x21, 0xa2, 0x22, 0xa3, 0x23,
+                      0xa4, 0x24, 0xe0, 0x00, 0x28, 0x00, 0x00, 0x00, 0x06, 0xa1, 0x00,
+                      0xa0, 0x64, 0xf8, 0x04, 0x41, 0x00, 0x02, 0x68, 0x69};
+
+class CommandLine : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        char tmpl[] = "/tmp/adifinfo-test-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+        spill(dir + "/worked.adif", worked);
+        spill(dir + "/empty.adif", {});
+        report = slurp("tests/golden/worked-example.expected");
+    }
+    static void TearDownTestSuite() {
+        for (const char *f : {"/worked.adif", "/empty.adif", "/fifo", "/escapes.adif"})
+            unlink((dir + f).c_str());
+        rmdir(dir.c_str());
+    }
+    static std::string dir;
+    static std::string report; // the worked example's report
+};
+std::string CommandLine::dir;
+std::string CommandLine::report;
+
+struct CliCase {
+    const char *name;
+    std::vector<std::string> args;
+    std::string out;
+    int status;
+};
+
+TEST_F(CommandLine, AnswersEveryShapeOfCommand) {
+    const std::string worked_file = dir + "/worked.adif";
+    const CliCase cases[] = {
+        {"no file name", {"./adifinfo"}, "usage: ./adifinfo <filename>\n", 2},
+        {"the name as invoked", {"/opt/x/adif"}, "usage: /opt/x/adif <filename>\n", 2},
+        // The kernel hands an empty argument vector over as one empty word.
+        {"no words at all", {}, "usage: adifinfo <filename>\n", 2},
+        {"missing file", {"adifinfo", dir + "/nope.adif"}, "cant open " + dir + "/nope.adif\n", 2},
+        {"empty name", {"adifinfo", ""}, "cant open \n", 2},
+        {"two names: only the first is read", {"adifinfo", worked_file, dir + "/nope"}, report, 0},
+        {"a complete file", {"adifinfo", worked_file}, report, 0},
+        {"an empty file", {"adifinfo", dir + "/empty.adif"}, "Bad ADIF header ID\n", 1},
+        {"a directory reads as no bytes", {"adifinfo", dir}, "Bad ADIF header ID\n", 1},
+    };
+    for (const CliCase &c : cases) {
+        Outcome o = run_tool(c.args);
+        EXPECT_EQ(o.out, c.out) << c.name;
+        EXPECT_EQ(o.status, c.status) << c.name;
+        EXPECT_EQ(o.err, "") << c.name;
+    }
+}
+
+TEST_F(CommandLine, NoWordsAtAllInProcess) {
+    char *argv[] = {nullptr};
+    int status = -1;
+    std::string out = capture_stdout([&] { status = adifinfo_main(0, argv); });
+    EXPECT_EQ(out, "usage: adifinfo <filename>\n");
+    EXPECT_EQ(status, STATUS_FAILED);
+}
+
+TEST_F(CommandLine, ReadsAFifo) {
+    const std::string fifo = dir + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    Outcome o = run_tool({"adifinfo", fifo}, Out::Pipe, [&] { spill(fifo, worked); });
+    EXPECT_EQ(o.out, report);
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.err, "");
+}
+
+TEST_F(CommandLine, AReportThatCannotBeWrittenFails) {
+    const std::string worked_file = dir + "/worked.adif";
+    struct {
+        const char *name;
+        std::vector<std::string> args;
+        Out out;
+    } cases[] = {
+        {"report on a full disk", {"adifinfo", worked_file}, Out::DevFull},
+        {"bad identification on a full disk", {"adifinfo", dir + "/empty.adif"}, Out::DevFull},
+        {"usage on a full disk", {"adifinfo"}, Out::DevFull},
+        {"report to a closed stream", {"adifinfo", worked_file}, Out::Closed},
+    };
+    for (const auto &c : cases) {
+        Outcome o = run_tool(c.args, c.out);
+        EXPECT_EQ(o.status, 2) << c.name;
+        EXPECT_EQ(o.err, "") << c.name;
+    }
+}
+
+TEST_F(CommandLine, EscapesTheCommentOnlyOnATerminal) {
+    const std::string file = dir + "/escapes.adif";
+    spill(file, with_comment("\x1b]0;owned\x07 back\\slash \xff"));
+    Outcome piped = run_tool({"adifinfo", file});
+    Outcome shown = run_tool({"adifinfo", file}, Out::Terminal);
+
+    const std::string raw_line = "Comment: \x1b]0;owned\x07 back\\slash \xff\n";
+    const std::string tty_line = "Comment: \\x1b]0;owned\\x07 back\\x5cslash \\xff\n";
+    ASSERT_GE(piped.out.size(), raw_line.size());
+    EXPECT_EQ(piped.out.substr(piped.out.size() - raw_line.size()), raw_line);
+    EXPECT_EQ(shown.out, piped.out.substr(0, piped.out.size() - raw_line.size()) + tty_line);
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_EQ(shown.err, "");
+}
+
+} // namespace

@@ -1,0 +1,53 @@
+# Runs the tool on one input and checks its standard output byte for byte,
+# its exit status, and that it wrote nothing to standard error.
+#
+#   cmake -DTOOL=<adifinfo> -DEXPECTED=<file> -DWORK=<dir> -DNAME=<case>
+#         (-DBITS=<description> -DBITPACK=<bitpack> | -DINPUT=<file> [-DSKIP_IF_MISSING=ON])
+#         [-DSTATUS=<n>] -P golden.cmake
+#
+# A description (see bitpack.cpp) is packed into the input first; its line
+# "#! exit N" gives the expected status. Otherwise STATUS does, default 0.
+cmake_minimum_required(VERSION 3.20)
+
+file(MAKE_DIRECTORY "${WORK}")
+if(NOT DEFINED STATUS)
+    set(STATUS 0)
+endif()
+
+if(DEFINED BITS)
+    set(INPUT "${WORK}/${NAME}.adif")
+    execute_process(COMMAND "${BITPACK}" "${BITS}" "${INPUT}" RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+        message(FATAL_ERROR "could not pack ${BITS}")
+    endif()
+    file(STRINGS "${BITS}" directive REGEX "^#! exit [0-9]+$")
+    if(directive)
+        string(REGEX REPLACE "^#! exit " "" STATUS "${directive}")
+    endif()
+endif()
+
+if(NOT EXISTS "${INPUT}")
+    if(SKIP_IF_MISSING)
+        message("SKIPPED: ${INPUT} is not there")
+        return()
+    endif()
+    message(FATAL_ERROR "no input ${INPUT}")
+endif()
+
+set(actual "${WORK}/${NAME}.out")
+execute_process(COMMAND "${TOOL}" "${INPUT}" OUTPUT_FILE "${actual}" ERROR_VARIABLE err
+                RESULT_VARIABLE rc)
+
+execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${EXPECTED}" "${actual}"
+                RESULT_VARIABLE differ)
+if(differ)
+    file(READ "${EXPECTED}" want)
+    file(READ "${actual}" got)
+    message(FATAL_ERROR "standard output differs from ${EXPECTED}\n--- expected\n${want}--- got\n${got}---")
+endif()
+if(NOT "${rc}" STREQUAL "${STATUS}")
+    message(FATAL_ERROR "exit status ${rc}, expected ${STATUS}")
+endif()
+if(NOT "${err}" STREQUAL "")
+    message(FATAL_ERROR "wrote to standard error: ${err}")
+endif()

@@ -1,0 +1,79 @@
+// Shared by the unit tests: in-memory inputs for the reader and a captured
+// standard output.
+#ifndef ADIFINFO_TESTS_HELPERS_H
+#define ADIFINFO_TESTS_HELPERS_H
+
+#include "adif.h"
+#include "bits.h"
+#include "bitwriter.h"
+
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using Bytes = std::vector<unsigned char>;
+
+// An unnamed temporary file holding bytes, positioned at its start.
+inline FILE *file_of(const Bytes &bytes) {
+    FILE *f = tmpfile();
+    EXPECT_NE(f, nullptr);
+    if (!bytes.empty()) {
+        EXPECT_EQ(fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    }
+    rewind(f);
+    return f;
+}
+
+// Puts the process back as it starts: a fresh reader on `in` and zeroed
+// records, as a new run of the tool would find them.
+inline void start_over(FILE *in) {
+    bin = in;
+    cword = 0;
+    nbits = 0;
+    nzeros = 0;
+    adif_header = ADIF_Header();
+    prog_config = ProgConfig();
+    escape_comments = 0;
+}
+
+// Runs fn with standard output going to a temporary file; returns what it
+// printed.
+template <typename Fn> std::string capture_stdout(Fn fn) {
+    FILE *out = tmpfile();
+    fflush(stdout);
+    int saved = dup(1);
+    dup2(fileno(out), 1);
+    fn();
+    fflush(stdout);
+    dup2(saved, 1);
+    close(saved);
+
+    std::string text;
+    rewind(out);
+    for (int c; (c = getc(out)) != EOF;)
+        text += (char)c;
+    fclose(out);
+    return text;
+}
+
+// A header with one element whose comment holds the given bytes.
+inline Bytes with_comment(const std::string &comment) {
+    BitWriter w;
+    for (char c : std::string("ADIF"))
+        put_bits(&w, LEN_BYTE, (unsigned char)c);
+    put_bits(&w, 4, 0); // no copyright; original_copy, home, bitstream_type 0
+    put_bits(&w, LEN_BIT_RATE, 128000);
+    put_bits(&w, LEN_NUM_PCE, 0);
+    put_bits(&w, LEN_ADIF_BF, 0);
+    put_bits(&w, 31, 0); // tag, profile, rate index and the six counts: 0
+    put_bits(&w, 3, 0);  // no mixdowns
+    put_bits(&w, (int)(8 - w.nbits % 8) % 8, 0);
+    put_bits(&w, LEN_COMMENT_BYTES, (uint32_t)comment.size());
+    for (char c : comment)
+        put_bits(&w, LEN_BYTE, (unsigned char)c);
+    return w.bytes;
+}
+
+#endif

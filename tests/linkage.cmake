@@ -1,0 +1,15 @@
+# Fails when the tool needs a shared library other than the C library: the
+# C++ runtime costs every run its loading and start-up.
+execute_process(COMMAND readelf -d "${TOOL}" OUTPUT_VARIABLE dyn RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "readelf failed on ${TOOL}")
+endif()
+string(REGEX MATCHALL "Shared library: \\[[^]]*\\]" needed "${dyn}")
+if(NOT needed)
+    message(FATAL_ERROR "no shared libraries listed for ${TOOL}: is it the dynamic tool?")
+endif()
+foreach(lib ${needed})
+    if(NOT lib MATCHES "\\[(libc\\.so\\.[0-9]+|ld-linux[^]]*)\\]$")
+        message(FATAL_ERROR "${TOOL} needs ${lib}; only the C library is expected")
+    endif()
+endforeach()
