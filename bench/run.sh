@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Measures the tool against the cheapest program that could print its report,
+# in one run, as ratios:
+#   instructions  whole-process count under callgrind     target <= 1.2
+#   memory        peak resident set from /usr/bin/time   target <= 1.2
+#   bytes read    from a 1 GiB file that starts with a real header (strace):
+#                 target <= 16 KiB, and the file is never mapped
+# Usage: bench/run.sh [tool] [input]   (defaults: build/adifinfo and the real
+# file beside the project). Needs valgrind, strace and /usr/bin/time.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tool=${1:-build/adifinfo}
+input=${2:-../shared/corpus/stereo-ltp-48k.aac}
+for need in valgrind strace /usr/bin/time cc; do
+    command -v "$need" >/dev/null || { echo "bench: $need is missing" >&2; exit 2; }
+done
+[ -x "$tool" ] || { echo "bench: no $tool (build first: make build)" >&2; exit 2; }
+[ -r "$input" ] || { echo "bench: no $input" >&2; exit 2; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cc -O2 -o "$work/minimal" bench/minimal.c
+
+instructions() { # whole process, dynamic loader included
+    valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
+        awk '/Collected :/ { print $NF }'
+}
+peak_kib() { # median of five runs
+    for _ in 1 2 3 4 5; do /usr/bin/time -f %M "$@" 2>&1 >/dev/null; done | sort -n | sed -n 3p
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
+verdict() { awk -v r="$1" -v t="$2" 'BEGIN { print (r <= t) ? "ok" : "OVER TARGET" }'; }
+
+ti=$(instructions "$tool" "$input")
+mi=$(instructions "$work/minimal" "$input")
+r=$(ratio "$ti" "$mi")
+printf 'instructions  adifinfo %10d  minimal %10d  ratio %s (target <= 1.2) %s\n' "$ti" "$mi" "$r" "$(verdict "$r" 1.2)"
+
+tm=$(peak_kib "$tool" "$input")
+mm=$(peak_kib "$work/minimal" "$input")
+r=$(ratio "$tm" "$mm")
+printf 'peak memory   adifinfo %7d KiB  minimal %7d KiB  ratio %s (target <= 1.2) %s\n' "$tm" "$mm" "$r" "$(verdict "$r" 1.2)"
+
+big="$work/big.adif"
+cp "$input" "$big"
+truncate -s 1G "$big" # sparse: the real header, then zeros
+strace -qq -e trace=openat,read,pread64,readv,preadv,mmap,sendfile,copy_file_range -o "$work/trace" "$tool" "$big" >/dev/null || true
+read -r bytes maps < <(awk -v path="$big" '
+    index($0, "\"" path "\"") && /^openat/ { split($0, r, "= "); fd = r[2] + 0 }
+    fd != "" && $0 ~ "^(read|pread64|readv|preadv|sendfile|copy_file_range)\\(" fd "," { split($0, r, "= "); bytes += r[2] }
+    fd != "" && $0 ~ "^mmap\\(.*, " fd ", " { maps++ }
+    END { print bytes + 0, maps + 0 }' "$work/trace")
+printf 'bytes read    %d of a 1 GiB file (target <= 16384) %s; mapped %d times (target 0) %s\n' \
+    "$bytes" "$([ "$bytes" -le 16384 ] && echo ok || echo 'OVER TARGET')" "$maps" \
+    "$([ "$maps" -eq 0 ] && echo ok || echo 'OVER TARGET')"
