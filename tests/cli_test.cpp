@@ -103,17 +103,13 @@ void spill(const std::string &path, const Bytes &bytes) {
     fclose(f);
 }
 
-const Bytes worked = {0x41, 0x44, 0x49, 0x46, 0xa0, 0xa1, 0x21, 0xa2, 0x22, 0xa3, 0x23,
-                      0xa4, 0x24, 0xe0, 0x00, 0x28, 0x00, 0x00, 0x00, 0x06, 0xa1, 0x00,
-                      0xa0, 0x64, 0xf8, 0x04, 0x41, 0x00, 0x02, 0x68, 0x69};
-
 class CommandLine : public testing::Test {
   protected:
     static void SetUpTestSuite() {
         char tmpl[] = "/tmp/adifinfo-test-XXXXXX";
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         dir = tmpl;
-        spill(dir + "/worked.adif", worked);
+        spill(dir + "/worked.adif", worked_example);
         spill(dir + "/empty.adif", {});
         report = slurp("tests/golden/worked-example.expected");
     }
@@ -168,7 +164,7 @@ TEST_F(CommandLine, NoWordsAtAllInProcess) {
 TEST_F(CommandLine, ReadsAFifo) {
     const std::string fifo = dir + "/fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    Outcome o = run_tool({"adifinfo", fifo}, Out::Pipe, [&] { spill(fifo, worked); });
+    Outcome o = run_tool({"adifinfo", fifo}, Out::Pipe, [&] { spill(fifo, worked_example); });
     EXPECT_EQ(o.out, report);
     EXPECT_EQ(o.status, 0);
     EXPECT_EQ(o.err, "");

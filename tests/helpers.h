@@ -15,6 +15,13 @@
 
 using Bytes = std::vector<unsigned char>;
 
+// The 31-byte worked example: a copyright identifier and one element with a
+// mono and a matrix mixdown and the comment "hi" (tests/golden/worked-example.bits
+// spells it out field by field).
+const Bytes worked_example = {0x41, 0x44, 0x49, 0x46, 0xa0, 0xa1, 0x21, 0xa2, 0x22, 0xa3, 0x23,
+                              0xa4, 0x24, 0xe0, 0x00, 0x28, 0x00, 0x00, 0x00, 0x06, 0xa1, 0x00,
+                              0xa0, 0x64, 0xf8, 0x04, 0x41, 0x00, 0x02, 0x68, 0x69};
+
 // An unnamed temporary file holding bytes, positioned at its start.
 inline FILE *file_of(const Bytes &bytes) {
     FILE *f = tmpfile();
