@@ -86,13 +86,10 @@ Outcome run_tool(const std::vector<std::string> &args, Out out = Out::Pipe,
 }
 
 std::string slurp(const std::string &path) {
-    FILE *f = fopen(path.c_str(), "rb");
-    EXPECT_NE(f, nullptr) << path;
-    std::string text;
-    for (int c; f && (c = getc(f)) != EOF;)
-        text += (char)c;
-    if (f)
-        fclose(f);
+    int fd = open(path.c_str(), O_RDONLY);
+    EXPECT_GE(fd, 0) << path;
+    std::string text = read_all(fd);
+    close(fd);
     return text;
 }
 

@@ -3,16 +3,14 @@
 #
 #   cmake -DTOOL=<adifinfo> -DEXPECTED=<file> -DWORK=<dir> -DNAME=<case>
 #         (-DBITS=<description> -DBITPACK=<bitpack> | -DINPUT=<file> [-DSKIP_IF_MISSING=ON])
-#         [-DSTATUS=<n>] -P golden.cmake
+#         -P golden.cmake
 #
 # A description (see bitpack.cpp) is packed into the input first; its line
-# "#! exit N" gives the expected status. Otherwise STATUS does, default 0.
+# "#! exit N" gives the expected status. Otherwise the status must be 0.
 cmake_minimum_required(VERSION 3.20)
 
 file(MAKE_DIRECTORY "${WORK}")
-if(NOT DEFINED STATUS)
-    set(STATUS 0)
-endif()
+set(STATUS 0)
 
 if(DEFINED BITS)
     set(INPUT "${WORK}/${NAME}.adif")
