@@ -2,6 +2,8 @@
 #   make run     build the tool and print the report of an example file
 #   make check   build everything and run the whole test suite
 #   make bench   measure the tool against a minimal C program (see bench/run.sh)
+#   make fuzz    build the fuzzer with clang and run it for FUZZ_SECONDS from fuzz/corpus
+#   make coverage  run the suite in a gcc --coverage build and print line coverage of src/
 # BUILD names the build folder; WERROR=ON turns warnings into errors;
 # CMAKE_FLAGS passes anything else to CMake.
 BUILD ?= build
@@ -9,9 +11,13 @@ WERROR ?= OFF
 CMAKE_FLAGS ?=
 EXAMPLE ?= examples/surround-5.1.adif
 
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+COVERAGE_BUILD ?= build-coverage
+
 TESTS = ON
 
-.PHONY: build run check bench clean
+.PHONY: build run check bench fuzz coverage clean
 
 build:
 	cmake -S . -B $(BUILD) -DADIFINFO_BUILD_TESTS=$(TESTS) -DADIFINFO_WERROR=$(WERROR) $(CMAKE_FLAGS)
@@ -28,5 +34,26 @@ check: build
 bench: build
 	bench/run.sh $(BUILD)/adifinfo
 
+# New inputs go to $(FUZZ_BUILD)/corpus, crashes to $(FUZZ_BUILD)/artifacts;
+# fuzz/corpus itself is only read. Worth keeping: a crasher, once fixed.
+fuzz:
+	cmake -S . -B $(FUZZ_BUILD) -DADIFINFO_FUZZ=ON -DADIFINFO_BUILD_TESTS=OFF \
+	    -DADIFINFO_WERROR=$(WERROR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) -j 2 --target adifinfo_fuzz
+	mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/artifacts
+	./$(FUZZ_BUILD)/adifinfo_fuzz $(FUZZ_BUILD)/corpus fuzz/corpus -dict=fuzz/adif.dict \
+	    -max_len=5120 -timeout=5 -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_BUILD)/artifacts/
+
+coverage:
+	cmake -S . -B $(COVERAGE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=gcc \
+	    -DCMAKE_CXX_COMPILER=g++ -DCMAKE_CXX_FLAGS=--coverage $(CMAKE_FLAGS)
+	cmake --build $(COVERAGE_BUILD) -j 2
+	find $(COVERAGE_BUILD) -name '*.gcda' -delete
+	ctest --test-dir $(COVERAGE_BUILD) --no-tests=error -j 2 >/dev/null
+	cd $(COVERAGE_BUILD) && gcov -n CMakeFiles/adifinfo_lib.dir/src/*.o CMakeFiles/adifinfo.dir/src/*.o \
+	    | awk '/^File .*src\// { file = $$2 } /^Lines executed/ && file { print file, $$2, $$3, $$4; file = "" }'
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(COVERAGE_BUILD)

@@ -106,10 +106,7 @@ INSTANTIATE_TEST_SUITE_P(EdgeCases, ReaderTest, testing::ValuesIn(reader_cases),
 // Random reads and aligns over random bytes against a reader that indexes the
 // bits one by one. Set ADIFINFO_SEED to replay a failure.
 TEST(ReaderProperty, MatchesBitByBitReading) {
-    const char *env = getenv("ADIFINFO_SEED");
-    unsigned seed = env ? (unsigned)strtoul(env, nullptr, 10) : std::random_device{}();
-    RecordProperty("seed", (int)seed);
-    printf("ADIFINFO_SEED=%u\n", seed);
+    unsigned seed = test_seed();
     std::mt19937 rng(seed);
 
     for (int round = 0; round < 2000; round++) {

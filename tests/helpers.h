@@ -8,7 +8,9 @@
 #include "bitwriter.h"
 
 #include <gtest/gtest.h>
+#include <random>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -63,6 +65,16 @@ template <typename Fn> std::string capture_stdout(Fn fn) {
         text += (char)c;
     fclose(out);
     return text;
+}
+
+// The seed of a randomised test: ADIFINFO_SEED when set, else a fresh one.
+// It is printed and recorded so that any failure can be replayed.
+inline unsigned test_seed() {
+    const char *env = getenv("ADIFINFO_SEED");
+    unsigned seed = env ? (unsigned)strtoul(env, nullptr, 10) : std::random_device{}();
+    testing::Test::RecordProperty("seed", (int)seed);
+    printf("ADIFINFO_SEED=%u\n", seed);
+    return seed;
 }
 
 // A header with one element whose comment holds the given bytes.
