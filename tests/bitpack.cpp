@@ -62,7 +62,9 @@ int main(int argc, char **argv) {
     fclose(in);
 
     FILE *out = fopen(argv[2], "wb");
-    if (out == NULL || fwrite(w.bytes.data(), 1, w.bytes.size(), out) != w.bytes.size() ||
+    // An empty file is a valid result; fwrite must not get its null data().
+    if (out == NULL ||
+        (!w.bytes.empty() && fwrite(w.bytes.data(), 1, w.bytes.size(), out) != w.bytes.size()) ||
         fclose(out) != 0) {
         perror(argv[2]);
         return 2;

@@ -96,7 +96,9 @@ std::string slurp(const std::string &path) {
 void spill(const std::string &path, const Bytes &bytes) {
     FILE *f = fopen(path.c_str(), "wb");
     ASSERT_NE(f, nullptr) << path;
-    fwrite(bytes.data(), 1, bytes.size(), f);
+    if (!bytes.empty()) { // an empty vector's data() may be null, which fwrite must not get
+        EXPECT_EQ(fwrite(bytes.data(), 1, bytes.size(), f), bytes.size()) << path;
+    }
     fclose(f);
 }
 
