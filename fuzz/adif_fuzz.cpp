@@ -1,9 +1,8 @@
 // The fuzz target: each input is a whole file handed to the tool's entry, with
 // the report going to /dev/null. The reader and the records are process-wide,
 // so they are put back as a fresh run of the tool finds them before each input.
-#include "adif.h"
-#include "bits.h"
 #include "cli.h"
+#include "fresh_run.h"
 
 #include <stddef.h>
 #include <stdint.h>
@@ -17,17 +16,10 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    static unsigned char none[1];
-    FILE *in = fmemopen(size > 0 ? (void *)data : none, size, "rb");
+    FILE *in = memory_file(data, size);
     if (in == NULL)
         abort();
-
-    cword = 0;
-    nbits = 0;
-    nzeros = 0;
-    adif_header = ADIF_Header();
-    prog_config = ProgConfig();
-
+    start_over(in);
     inspect(in);
     fclose(in);
     return 0;

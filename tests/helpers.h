@@ -6,6 +6,7 @@
 #include "adif.h"
 #include "bits.h"
 #include "bitwriter.h"
+#include "fresh_run.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -32,18 +33,6 @@ inline FILE *file_of(const Bytes &bytes) {
     }
     rewind(f);
     return f;
-}
-
-// Puts the process back as it starts: a fresh reader on `in` and zeroed
-// records, as a new run of the tool would find them.
-inline void start_over(FILE *in) {
-    bin = in;
-    cword = 0;
-    nbits = 0;
-    nzeros = 0;
-    adif_header = ADIF_Header();
-    prog_config = ProgConfig();
-    escape_comments = 0;
 }
 
 // Runs fn with standard output gathered in memory; returns what it printed.

@@ -198,8 +198,7 @@ struct Outcome {
 
 // The tool's entry on bytes held in memory.
 Outcome run(const Bytes &bytes) {
-    static unsigned char none[1];
-    FILE *in = fmemopen(bytes.empty() ? none : (void *)bytes.data(), bytes.size(), "rb");
+    FILE *in = memory_file(bytes.data(), bytes.size());
     EXPECT_NE(in, nullptr);
     start_over(in);
     Outcome r;
