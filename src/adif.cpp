@@ -10,29 +10,31 @@
 
 ADIF_Header adif_header;
 ProgConfig prog_config;
-int escape_comments;
+int escape_text;
 
 // One labelled number of the report.
 static void print_value(const char *label, int32_t value) {
     printf("%-25s %d\n", label, value);
 }
 
-// The comment line. On a terminal, bytes that could drive it (anything but
-// printable ASCII) and the backslash are shown as \xhh, so the line always
-// reads back unambiguously; elsewhere the bytes go out as they are.
-static void print_comment(const char *comments) {
-    if (!escape_comments) {
-        printf("Comment: %s\n", comments);
+void print_text(const char *s) {
+    if (!escape_text) {
+        fputs(s, stdout);
         return;
     }
-    fputs("Comment: ", stdout);
-    for (const char *s = comments; *s != '\0'; s++) {
+    for (; *s != '\0'; s++) {
         unsigned char c = (unsigned char)*s;
         if (c < 0x20 || c > 0x7e || c == '\\')
             printf("\\x%02x", c);
         else
             putchar(c);
     }
+}
+
+// The comment line: its bytes up to the first NUL.
+static void print_comment(const char *comments) {
+    fputs("Comment: ", stdout);
+    print_text(comments);
     putchar('\n');
 }
 

@@ -7,7 +7,6 @@
 
 int inspect(FILE *in) {
     bin = in;
-    escape_comments = isatty(fileno(stdout));
     if (get_adif_header() != 1 || overran())
         return STATUS_INCOMPLETE;
     return STATUS_COMPLETE;
@@ -16,15 +15,22 @@ int inspect(FILE *in) {
 int adifinfo_main(int argc, char **argv) {
     int status;
 
+    // The program name and the file name come from outside as much as the
+    // file's bytes do: on a terminal they are escaped like a comment.
+    escape_text = isatty(fileno(stdout));
     if (argc < 2) {
         // With no words at all (or an empty one) there is no name to echo.
         const char *self = argc > 0 && argv[0] != NULL && argv[0][0] != '\0' ? argv[0] : "adifinfo";
-        printf("usage: %s <filename>\n", self);
+        fputs("usage: ", stdout);
+        print_text(self);
+        fputs(" <filename>\n", stdout);
         status = STATUS_FAILED;
     } else {
         FILE *in = fopen(argv[1], "rb");
         if (in == NULL) {
-            printf("cant open %s\n", argv[1]);
+            fputs("cant open ", stdout);
+            print_text(argv[1]);
+            putchar('\n');
             status = STATUS_FAILED;
         } else {
             status = inspect(in); // the file stays open until the process exits

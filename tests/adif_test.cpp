@@ -194,11 +194,13 @@ TEST(Status, TellsWholeFromCut) {
 }
 
 struct EscapeCase {
-    std::string comment;
+    std::string text;
     const char *shown;
 };
 
-TEST(Terminal, CommentBytesThatCouldDriveItAreEscaped) {
+// One routine escapes comments, file names and the program name alike; each
+// row goes through it directly and through a comment line.
+TEST(Terminal, BytesThatCouldDriveItAreEscaped) {
     const EscapeCase cases[] = {
         {"plain text, as it is", "plain text, as it is"},
         {" ~", " ~"},
@@ -206,14 +208,24 @@ TEST(Terminal, CommentBytesThatCouldDriveItAreEscaped) {
         {"\x1b[2J\r\nPCE number 9", "\\x1b[2J\\x0d\\x0aPCE number 9"},
         {"a\\x41", "a\\x5cx41"},
         {"\x1f\x7f\x80\xff", "\\x1f\\x7f\\x80\\xff"},
+        // OSC as a C1 control byte, and a path whose last name is hostile.
+        {"\x9d"
+         "0;pwned\x9c",
+         "\\x9d0;pwned\\x9c"},
+        {"/tmp/a b/\x1b]0;x\x07.adif", "/tmp/a b/\\x1b]0;x\\x07.adif"},
+        {"", ""},
         {std::string("ab\0\x1b", 4), "ab"},
     };
     for (const EscapeCase &c : cases) {
-        FILE *f = file_of(with_comment(c.comment));
+        start_over(nullptr);
+        escape_text = 1;
+        EXPECT_EQ(capture_stdout([&] { print_text(c.text.c_str()); }), c.shown) << c.shown;
+
+        FILE *f = file_of(with_comment(c.text));
         start_over(f);
-        escape_comments = 1;
+        escape_text = 1;
         std::string report = capture_stdout([] { get_adif_header(); });
-        escape_comments = 0;
+        escape_text = 0;
         fclose(f);
         std::string last = report.substr(report.rfind("Comment: "));
         EXPECT_EQ(last, "Comment: " + std::string(c.shown) + "\n") << c.shown;

@@ -189,20 +189,48 @@ TEST_F(CommandLine, AReportThatCannotBeWrittenFails) {
     }
 }
 
-TEST_F(CommandLine, EscapesTheCommentOnlyOnATerminal) {
+// Whatever comes from outside reaches a terminal escaped, and a pipe as it is:
+// each row's output ends in `raw` when piped, and in `shown` on a terminal,
+// with the same bytes before.
+TEST_F(CommandLine, EscapesUntrustedBytesOnlyOnATerminal) {
     const std::string file = dir + "/escapes.adif";
     spill(file, with_comment("\x1b]0;owned\x07 back\\slash \xff"));
-    Outcome piped = run_tool({"adifinfo", file});
-    Outcome shown = run_tool({"adifinfo", file}, Out::Terminal);
-
-    const std::string raw_line = "Comment: \x1b]0;owned\x07 back\\slash \xff\n";
-    const std::string tty_line = "Comment: \\x1b]0;owned\\x07 back\\x5cslash \\xff\n";
-    ASSERT_GE(piped.out.size(), raw_line.size());
-    EXPECT_EQ(piped.out.substr(piped.out.size() - raw_line.size()), raw_line);
-    EXPECT_EQ(shown.out, piped.out.substr(0, piped.out.size() - raw_line.size()) + tty_line);
-    EXPECT_EQ(piped.status, 0);
-    EXPECT_EQ(shown.status, 0);
-    EXPECT_EQ(shown.err, "");
+    // ESC, BEL, DEL, a backslash and a C1 byte in a name that cannot be opened.
+    const std::string hostile = "\x1b]0;pwned\x07\x1b[2J\x7f\\\x9d";
+    const std::string hostile_shown = "\\x1b]0;pwned\\x07\\x1b[2J\\x7f\\x5c\\x9d";
+    const struct {
+        const char *name;
+        std::vector<std::string> args;
+        std::string raw, shown;
+        int status;
+    } cases[] = {
+        {"a comment",
+         {"adifinfo", file},
+         "Comment: \x1b]0;owned\x07 back\\slash \xff\n",
+         "Comment: \\x1b]0;owned\\x07 back\\x5cslash \\xff\n",
+         0},
+        {"a file name",
+         {"adifinfo", dir + "/" + hostile},
+         "cant open " + dir + "/" + hostile + "\n",
+         "cant open " + dir + "/" + hostile_shown + "\n",
+         2},
+        {"the program name",
+         {hostile},
+         "usage: " + hostile + " <filename>\n",
+         "usage: " + hostile_shown + " <filename>\n",
+         2},
+    };
+    for (const auto &c : cases) {
+        Outcome piped = run_tool(c.args);
+        Outcome shown = run_tool(c.args, Out::Terminal);
+        ASSERT_GE(piped.out.size(), c.raw.size()) << c.name;
+        const std::string before = piped.out.substr(0, piped.out.size() - c.raw.size());
+        EXPECT_EQ(piped.out, before + c.raw) << c.name;
+        EXPECT_EQ(shown.out, before + c.shown) << c.name;
+        EXPECT_EQ(piped.status, c.status) << c.name;
+        EXPECT_EQ(shown.status, c.status) << c.name;
+        EXPECT_EQ(shown.err, "") << c.name;
+    }
 }
 
 } // namespace

@@ -17,7 +17,7 @@ inline void start_over(FILE *in) {
     nzeros = 0;
     adif_header = ADIF_Header();
     prog_config = ProgConfig();
-    escape_comments = 0;
+    escape_text = 0;
 }
 
 // A stream reading size bytes at data (none at all when size is 0), or NULL.
