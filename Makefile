@@ -1,7 +1,7 @@
 # A thin wrapper over CMake.
 #   make run     build the tool and print the report of an example file
 #   make check   build everything and run the whole test suite
-#   make bench   measure the tool against a minimal C program (see bench/run.sh)
+#   make bench   measure the tool, dynamic and static, against a minimal C program (bench/run.sh)
 #   make fuzz    build the fuzzer with clang and run it for FUZZ_SECONDS from fuzz/corpus
 #   make coverage  run the suite in a gcc --coverage build and print line coverage of src/
 # BUILD names the build folder; WERROR=ON turns warnings into errors;
@@ -23,16 +23,19 @@ build:
 	cmake -S . -B $(BUILD) -DADIFINFO_BUILD_TESTS=$(TESTS) -DADIFINFO_WERROR=$(WERROR) $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j 2
 
-# The tool alone needs no test framework.
-run: TESTS = OFF
-run: build
+# The tool alone needs no test framework. (Passed down on the command line,
+# which any make understands, rather than as a target-specific variable.)
+run:
+	$(MAKE) build TESTS=OFF
 	./$(BUILD)/adifinfo $(EXAMPLE)
 
 check: build
 	ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j 2
 
+# Also builds the static tool, in $(BUILD)-static, to measure it beside the dynamic one.
 bench: build
-	bench/run.sh $(BUILD)/adifinfo
+	$(MAKE) build BUILD=$(BUILD)-static TESTS=OFF CMAKE_FLAGS="-DADIFINFO_STATIC=ON $(CMAKE_FLAGS)"
+	bench/run.sh $(BUILD)/adifinfo ../shared/corpus/stereo-ltp-48k.aac $(BUILD)-static/adifinfo
 
 # New inputs go to $(FUZZ_BUILD)/corpus, crashes to $(FUZZ_BUILD)/artifacts;
 # fuzz/corpus itself is only read. Worth keeping: a crasher, once fixed.

@@ -5,17 +5,25 @@
 #   memory        peak resident set from /usr/bin/time   target <= 1.2
 #   bytes read    from a 1 GiB file that starts with a real header (strace):
 #                 target <= 16 KiB, and the file is never mapped
-# Usage: bench/run.sh [tool] [input]   (defaults: build/adifinfo and the real
-# file beside the project). Needs valgrind, strace and /usr/bin/time.
+# and, given a statically linked tool as well:
+#   static        its instructions and peak memory against the same dynamic
+#                 minimal program: instructions target <= 0.5
+#   many files    wall time of `find DIR -type f -exec PROGRAM {} \;` over 500
+#                 ADIF files, for the dynamic and the static tool, each against
+#                 the minimal program run the same way (best of five runs each)
+# Usage: bench/run.sh [tool] [input] [static tool]   (defaults: build/adifinfo,
+# the real file beside the project, none). Needs valgrind, strace and /usr/bin/time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tool=${1:-build/adifinfo}
 input=${2:-../shared/corpus/stereo-ltp-48k.aac}
+static=${3:-}
 for need in valgrind strace /usr/bin/time cc; do
     command -v "$need" >/dev/null || { echo "bench: $need is missing" >&2; exit 2; }
 done
 [ -x "$tool" ] || { echo "bench: no $tool (build first: make build)" >&2; exit 2; }
 [ -r "$input" ] || { echo "bench: no $input" >&2; exit 2; }
+[ -z "$static" ] || [ -x "$static" ] || { echo "bench: no $static" >&2; exit 2; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -53,3 +61,38 @@ read -r bytes maps < <(awk -v path="$big" '
 printf 'bytes read    %d of a 1 GiB file (target <= 16384) %s; mapped %d times (target 0) %s\n' \
     "$bytes" "$([ "$bytes" -le 16384 ] && echo ok || echo 'OVER TARGET')" "$maps" \
     "$([ "$maps" -eq 0 ] && echo ok || echo 'OVER TARGET')"
+
+[ -n "$static" ] || exit 0
+
+si=$(instructions "$static" "$input")
+r=$(ratio "$si" "$mi")
+printf 'static        adifinfo %10d  minimal %10d  ratio %s (target <= 0.5) %s\n' "$si" "$mi" "$r" "$(verdict "$r" 0.5)"
+sm=$(peak_kib "$static" "$input")
+printf 'static memory adifinfo %7d KiB  minimal %7d KiB  ratio %s\n' "$sm" "$mm" "$(ratio "$sm" "$mm")"
+
+# 500 files: the real one and the shipped examples, copied in turn.
+files="$work/many"
+mkdir "$files"
+sources=("$input" examples/*.adif)
+for i in $(seq 1 500); do
+    cp "${sources[$((i % ${#sources[@]}))]}" "$files/$i.adif"
+done
+once() { # nanoseconds for one pass over the folder
+    local start end
+    start=$(date +%s%N)
+    find "$files" -type f -exec "$1" {} \; >/dev/null
+    end=$(date +%s%N)
+    echo $(( end - start ))
+}
+# Best of five; the three programs take turns, so that drift hits all alike.
+best_m="" best_d="" best_s=""
+least() { awk -v b="$1" -v t="$2" 'BEGIN { print (b == "" || t < b) ? t : b }'; }
+for _ in 1 2 3 4 5; do
+    best_m=$(least "$best_m" "$(once "$work/minimal")")
+    best_d=$(least "$best_d" "$(once "$tool")")
+    best_s=$(least "$best_s" "$(once "$static")")
+done
+secs() { awk -v t="$1" 'BEGIN { printf "%.3f", t / 1e9 }'; }
+printf 'many files    minimal %ss  dynamic %ss ratio %s  static %ss ratio %s  (500 runs each)\n' \
+    "$(secs "$best_m")" "$(secs "$best_d")" "$(ratio "$best_d" "$best_m")" \
+    "$(secs "$best_s")" "$(ratio "$best_s" "$best_m")"

@@ -10,7 +10,12 @@
 #include <stdlib.h>
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    if (freopen("/dev/null", "w", stdout) == NULL)
+#if defined(_WIN32)
+    const char *nowhere = "NUL";
+#else
+    const char *nowhere = "/dev/null";
+#endif
+    if (freopen(nowhere, "w", stdout) == NULL)
         abort();
     return 0;
 }

@@ -2,8 +2,7 @@
 
 #include "adif.h"
 #include "bits.h"
-
-#include <unistd.h>
+#include "platform.h"
 
 int inspect(FILE *in) {
     bin = in;
@@ -15,9 +14,10 @@ int inspect(FILE *in) {
 int adifinfo_main(int argc, char **argv) {
     int status;
 
+    stdout_binary(); // the report is the same bytes on every system
     // The program name and the file name come from outside as much as the
     // file's bytes do: on a terminal they are escaped like a comment.
-    escape_text = isatty(fileno(stdout));
+    escape_text = stdout_is_terminal();
     if (argc < 2) {
         // With no words at all (or an empty one) there is no name to echo.
         const char *self = argc > 0 && argv[0] != NULL && argv[0][0] != '\0' ? argv[0] : "adifinfo";

@@ -147,6 +147,10 @@ TEST_F(CommandLine, AnswersEveryShapeOfCommand) {
     };
     for (const CliCase &c : cases) {
         Outcome o = run_tool(c.args);
+        // Some systems (FreeBSD) refuse to start a program with no words at
+        // all; NoWordsAtAllInProcess checks that case there.
+        if (c.args.empty() && o.status == 127 && o.out.empty())
+            continue;
         EXPECT_EQ(o.out, c.out) << c.name;
         EXPECT_EQ(o.status, c.status) << c.name;
         EXPECT_EQ(o.err, "") << c.name;
@@ -183,6 +187,8 @@ TEST_F(CommandLine, AReportThatCannotBeWrittenFails) {
         {"report to a closed stream", {"adifinfo", worked_file}, Out::Closed},
     };
     for (const auto &c : cases) {
+        if (c.out == Out::DevFull && access("/dev/full", W_OK) != 0)
+            continue; // no such device on macOS, OpenBSD and NetBSD
         Outcome o = run_tool(c.args, c.out);
         EXPECT_EQ(o.status, 2) << c.name;
         EXPECT_EQ(o.err, "") << c.name;

@@ -20,11 +20,28 @@ inline void start_over(FILE *in) {
     escape_text = 0;
 }
 
-// A stream reading size bytes at data (none at all when size is 0), or NULL.
-// The bytes must outlive the stream.
+// An unnamed temporary file holding size bytes at data, positioned at its
+// start, or NULL.
+inline FILE *temp_file_of(const void *data, size_t size) {
+    FILE *f = tmpfile();
+    if (f != NULL && size > 0 && fwrite(data, 1, size, f) != size) {
+        fclose(f);
+        return NULL;
+    }
+    if (f != NULL)
+        rewind(f);
+    return f;
+}
+
+// A stream reading size bytes at data, or NULL. Where the C library reads
+// from memory the bytes must outlive the stream; Windows has no fmemopen, and
+// FreeBSD's refuses an empty buffer, so there the bytes go to a temporary file.
 inline FILE *memory_file(const void *data, size_t size) {
-    static unsigned char none[1];
-    return fmemopen(size > 0 ? const_cast<void *>(data) : none, size, "rb");
+#if !defined(_WIN32)
+    if (size > 0)
+        return fmemopen(const_cast<void *>(data), size, "rb");
+#endif
+    return temp_file_of(data, size);
 }
 
 #endif

@@ -3,18 +3,20 @@
 #
 #   cmake -DTOOL=<adifinfo> -DEXPECTED=<file> -DWORK=<dir> -DNAME=<case>
 #         (-DBITS=<description> -DBITPACK=<bitpack> | -DINPUT=<file> [-DSKIP_IF_MISSING=ON])
-#         -P golden.cmake
+#         [-DEMULATOR="<command and words>"] -P golden.cmake
 #
 # A description (see bitpack.cpp) is packed into the input first; its line
 # "#! exit N" gives the expected status. Otherwise the status must be 0.
+# EMULATOR, in a cross build, runs both programs (wine for Windows).
 cmake_minimum_required(VERSION 3.20)
+separate_arguments(emulator UNIX_COMMAND "${EMULATOR}")
 
 file(MAKE_DIRECTORY "${WORK}")
 set(STATUS 0)
 
 if(DEFINED BITS)
     set(INPUT "${WORK}/${NAME}.adif")
-    execute_process(COMMAND "${BITPACK}" "${BITS}" "${INPUT}" RESULT_VARIABLE rc)
+    execute_process(COMMAND ${emulator} "${BITPACK}" "${BITS}" "${INPUT}" RESULT_VARIABLE rc)
     if(NOT rc EQUAL 0)
         message(FATAL_ERROR "could not pack ${BITS}")
     endif()
@@ -33,7 +35,7 @@ if(NOT EXISTS "${INPUT}")
 endif()
 
 set(actual "${WORK}/${NAME}.out")
-execute_process(COMMAND "${TOOL}" "${INPUT}" OUTPUT_FILE "${actual}" ERROR_VARIABLE err
+execute_process(COMMAND ${emulator} "${TOOL}" "${INPUT}" OUTPUT_FILE "${actual}" ERROR_VARIABLE err
                 RESULT_VARIABLE rc)
 
 execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${EXPECTED}" "${actual}"

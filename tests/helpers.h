@@ -9,6 +9,10 @@
 #include "fresh_run.h"
 
 #include <gtest/gtest.h>
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
 #include <random>
 #include <stdio.h>
 #include <stdlib.h>
@@ -26,15 +30,35 @@ const Bytes worked_example = {0x41, 0x44, 0x49, 0x46, 0xa0, 0xa1, 0x21, 0xa2, 0x
 
 // An unnamed temporary file holding bytes, positioned at its start.
 inline FILE *file_of(const Bytes &bytes) {
-    FILE *f = tmpfile();
+    FILE *f = temp_file_of(bytes.data(), bytes.size());
     EXPECT_NE(f, nullptr);
-    if (!bytes.empty()) {
-        EXPECT_EQ(fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-    }
-    rewind(f);
     return f;
 }
 
+#if defined(_WIN32)
+// Runs fn with standard output sent to a temporary file, in binary mode as the
+// tool's own entry sets it; returns what it printed. (stdout is no variable
+// here, so the descriptor beneath it is swapped instead.)
+template <typename Fn> std::string capture_stdout(Fn fn) {
+    fflush(stdout);
+    FILE *out = tmpfile();
+    EXPECT_NE(out, nullptr);
+    int saved = _dup(_fileno(stdout));
+    _dup2(_fileno(out), _fileno(stdout));
+    int mode = _setmode(_fileno(stdout), _O_BINARY);
+    fn();
+    fflush(stdout);
+    _setmode(_fileno(stdout), mode);
+    _dup2(saved, _fileno(stdout));
+    _close(saved);
+    std::string printed;
+    rewind(out);
+    for (int c; (c = getc(out)) != EOF;)
+        printed += (char)c;
+    fclose(out);
+    return printed;
+}
+#else
 // Runs fn with standard output gathered in memory; returns what it printed.
 // (The C library here lets a program point stdout at another stream.)
 template <typename Fn> std::string capture_stdout(Fn fn) {
@@ -51,6 +75,7 @@ template <typename Fn> std::string capture_stdout(Fn fn) {
     free(text);
     return printed;
 }
+#endif
 
 // The seed of a randomised test: ADIFINFO_SEED when set, else a fresh one.
 // It is printed and recorded so that any failure can be replayed.

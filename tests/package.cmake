@@ -3,7 +3,10 @@
 # package's name, version, maintainer, section and description.
 #
 #   cmake -DBUILD=<build folder> -DWORK=<scratch folder> -DVERSION=<x.y.z>
-#         -DEXAMPLE=<file> -P package.cmake
+#         -DEXAMPLE=<file> -DBINDIR=<bin> -DMANDIR=<share/man> -P package.cmake
+#
+# BINDIR and MANDIR are the install folders relative to the prefix: the BSDs
+# keep manual pages in man/, not share/man/.
 cmake_minimum_required(VERSION 3.20)
 
 file(REMOVE_RECURSE "${WORK}")
@@ -12,12 +15,12 @@ execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${WORK
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "cmake --install failed")
 endif()
-foreach(path bin/adifinfo share/man/man1/adifinfo.1)
+foreach(path ${BINDIR}/adifinfo ${MANDIR}/man1/adifinfo.1)
     if(NOT EXISTS "${WORK}/prefix/${path}")
         message(FATAL_ERROR "cmake --install did not install ${path}")
     endif()
 endforeach()
-execute_process(COMMAND "${WORK}/prefix/bin/adifinfo" "${EXAMPLE}" RESULT_VARIABLE rc
+execute_process(COMMAND "${WORK}/prefix/${BINDIR}/adifinfo" "${EXAMPLE}" RESULT_VARIABLE rc
                 OUTPUT_VARIABLE report)
 if(NOT rc EQUAL 0 OR NOT report MATCHES "\nADIF header:\n")
     message(FATAL_ERROR "the installed tool did not report on ${EXAMPLE}")

@@ -1,0 +1,41 @@
+#include "platform.h"
+
+#include <stdio.h>
+
+#if defined(_WIN32)
+
+#include <fcntl.h>
+#include <io.h>
+
+// Any character device: a console, and also the NUL device, where the escaping
+// harms nobody.
+int stdout_is_terminal(void) {
+    return _isatty(_fileno(stdout));
+}
+
+// Text mode would write every "\n" as "\r\n", inside a comment too.
+void stdout_binary(void) {
+    fflush(stdout);
+    _setmode(_fileno(stdout), _O_BINARY);
+}
+
+#elif defined(__unix__) || defined(__APPLE__)
+
+#include <unistd.h>
+
+int stdout_is_terminal(void) {
+    return isatty(fileno(stdout));
+}
+
+void stdout_binary(void) {}
+
+#else
+
+// Neither POSIX nor Windows: no way to ask, so nothing is escaped.
+int stdout_is_terminal(void) {
+    return 0;
+}
+
+void stdout_binary(void) {}
+
+#endif
