@@ -8,6 +8,13 @@
 
 #include <stddef.h>
 #include <stdio.h>
+#include <stdlib.h>
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+#endif
 
 // A fresh reader on `in` and zeroed records.
 inline void start_over(FILE *in) {
@@ -20,10 +27,30 @@ inline void start_over(FILE *in) {
     escape_text = 0;
 }
 
+#if defined(_WIN32)
+// Windows' tmpfile() numbers its files per process, so two test programs
+// running at once can end up sharing one. This one names its file by the
+// process and a serial number, creates it exclusively, and has it removed on
+// closing.
+inline FILE *scratch_file(void) {
+    static unsigned serial;
+    const char *dir = getenv("TEMP") != NULL ? getenv("TEMP") : ".";
+    char name[1024];
+    snprintf(name, sizeof name, "%s\\adifinfo-test-%d-%u.tmp", dir, _getpid(), serial++);
+    int fd =
+        _open(name, _O_CREAT | _O_EXCL | _O_RDWR | _O_BINARY | _O_TEMPORARY, _S_IREAD | _S_IWRITE);
+    return fd < 0 ? NULL : _fdopen(fd, "w+b");
+}
+#else
+inline FILE *scratch_file(void) {
+    return tmpfile();
+}
+#endif
+
 // An unnamed temporary file holding size bytes at data, positioned at its
 // start, or NULL.
 inline FILE *temp_file_of(const void *data, size_t size) {
-    FILE *f = tmpfile();
+    FILE *f = scratch_file();
     if (f != NULL && size > 0 && fwrite(data, 1, size, f) != size) {
         fclose(f);
         return NULL;
