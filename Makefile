@@ -1,9 +1,12 @@
+# SPDX-License-Identifier: MIT
 # A thin wrapper over CMake.
 #   make run     build the tool and print the report of an example file
 #   make check   build everything and run the whole test suite
 #   make bench   measure the tool, dynamic and static, against a minimal C program (bench/run.sh)
 #   make fuzz    build the fuzzer with clang and run it for FUZZ_SECONDS from fuzz/corpus
 #   make coverage  run the suite in a gcc --coverage build and print line coverage of src/
+#   make dist    the source release $(BUILD)/adifinfo-VERSION.tar.gz: the files of the
+#                last commit, under adifinfo-VERSION/, the same bytes every time
 # BUILD names the build folder; WERROR=ON turns warnings into errors;
 # CMAKE_FLAGS passes anything else to CMake.
 BUILD ?= build
@@ -16,8 +19,10 @@ FUZZ_SECONDS ?= 60
 COVERAGE_BUILD ?= build-coverage
 
 TESTS = ON
+# The version has one home, project() in CMakeLists.txt.
+VERSION != sed -n 's/^project(adifinfo VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
 
-.PHONY: build run check bench fuzz coverage clean
+.PHONY: build run check bench fuzz coverage dist clean
 
 build:
 	cmake -S . -B $(BUILD) -DADIFINFO_BUILD_TESTS=$(TESTS) -DADIFINFO_WERROR=$(WERROR) $(CMAKE_FLAGS)
@@ -57,6 +62,12 @@ coverage:
 	ctest --test-dir $(COVERAGE_BUILD) --no-tests=error -j 2 >/dev/null
 	cd $(COVERAGE_BUILD) && gcov -n CMakeFiles/adifinfo_lib.dir/src/*.o CMakeFiles/adifinfo.dir/src/*.o \
 	    | awk '/^File .*src\// { file = $$2 } /^Lines executed/ && file { print file, $$2, $$3, $$4; file = "" }'
+
+# git archive stamps every file with the commit's time; gzip -n adds none of its own.
+dist:
+	mkdir -p $(BUILD)
+	git archive --format=tar --prefix=adifinfo-$(VERSION)/ HEAD | gzip -9n >$(BUILD)/adifinfo-$(VERSION).tar.gz
+	@echo $(BUILD)/adifinfo-$(VERSION).tar.gz
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD) $(COVERAGE_BUILD)

@@ -1,3 +1,4 @@
+/* SPDX-License-Identifier: MIT */
 /* The floor for the tool's cost: a C program that opens the file, reads four
  * bytes with getc and prints as many label-value lines as a one-element
  * report holds. */

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Measures the tool against the cheapest program that could print its report,
 # in one run, as ratios:
 #   instructions  whole-process count under callgrind     target <= 1.2

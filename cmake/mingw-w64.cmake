@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-builds adifinfo.exe for 64-bit Windows with Debian's mingw-w64
 # (g++-mingw-w64-x86-64-posix), and runs what it builds under wine:
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fuzz target: each input is a whole file handed to the tool's entry, with
 // the report going to /dev/null. The reader and the records are process-wide,
 // so they are put back as a fresh run of the tool finds them before each input.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the fuzz target once on every file named, or in a folder named, without
 // libFuzzer: how ordinary builds replay the corpus. Exits 1 when it finds no
 // input at all, so a corpus that went missing cannot pass for a clean one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading the ADIF header and its program config elements, and printing the
 // report. Reading and printing alternate: each section is printed as soon as
 // its fields are read.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The ADIF header and its program config elements: field widths and the
 // records they are read into.
 #ifndef ADIFINFO_ADIF_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reader loads the file into cword sixteen bits (two bytes) at a time and
 // hands out fields from its low nbits bits, highest first. Before a read of n
 // bits it tops cword up until it holds more than 16 unread bits and at least

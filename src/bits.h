@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The bit reader: the input file as a stream of bit fields, most significant
 // bit first. There is one reader per process.
 #ifndef ADIFINFO_BITS_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line: one file name in, the report on standard output, and an
 // exit status a script can act on.
 #ifndef ADIFINFO_CLI_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli.h"
 
 int main(int argc, char **argv) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one place the tool meets the system beyond ISO C stdio: whether standard
 // output is a terminal, and putting it in binary mode. Nothing else in the
 // tool tests a platform macro.

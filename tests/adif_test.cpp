@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The ADIF header and program config element readers: what lands in the
 // records (much of it never printed), the exit status for whole, cut and
 // foreign files, and comments shown on a terminal.

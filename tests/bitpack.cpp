@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // bitpack: turns a field-by-field description of a bit stream into the bytes
 // of a file, so that test inputs can be written and read as the syntax tables
 // lay them out. One field a line, with an optional comment after '#':

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The bit reader: fields of every width at every alignment, byte alignment,
 // and the end of the file.
 #include "helpers.h"

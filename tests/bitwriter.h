@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A test-only bit writer: the inverse of the tool's reader, for building
 // ADIF streams field by field.
 #ifndef ADIFINFO_TESTS_BITWRITER_H

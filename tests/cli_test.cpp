@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The tool as a script sees it: run as a process, its standard output, its
 // exit status, and silence on standard error.
 #include "cli.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared by the tests and the fuzz target: the tool's process-wide state put
 // back as a new run finds it, and input bytes read straight from memory.
 #ifndef ADIFINFO_TESTS_FRESH_RUN_H

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Runs the tool on one input and checks its standard output byte for byte,
 # its exit status, and that it wrote nothing to standard error.
 #

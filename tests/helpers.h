@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared by the unit tests: in-memory inputs for the reader and a captured
 // standard output.
 #ifndef ADIFINFO_TESTS_HELPERS_H

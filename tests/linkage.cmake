@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Fails when the tool needs a shared library beyond the system's C library:
 # the C++ runtime costs every run its loading and start-up, and a Windows
 # program that needs a DLL of the compiler's cannot be copied on its own.

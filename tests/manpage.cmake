@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Checks the manual page: it renders without a single groff warning, its title
 # line carries the project's version, and its OUTPUT section explains every line
 # of a real report, by label, in report order. The labels come from the tool's

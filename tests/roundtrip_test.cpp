@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Random well-formed headers, written field by field, must read back as
 // exactly what was written; and every cut of one must read as the same cut
 // padded with zeros, and exit 1. The writer below and the reader could share a
