@@ -42,7 +42,7 @@ inline FILE *file_of(const Bytes &bytes) {
 // here, so the descriptor beneath it is swapped instead.)
 template <typename Fn> std::string capture_stdout(Fn fn) {
     fflush(stdout);
-    FILE *out = temp_file_of(nullptr, 0);
+    FILE *out = scratch_file();
     EXPECT_NE(out, nullptr);
     int saved = _dup(_fileno(stdout));
     _dup2(_fileno(out), _fileno(stdout));
