@@ -4,12 +4,16 @@
 #include "cli.h"
 #include "helpers.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <functional>
+#include <gtest/gtest-spi.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -17,7 +21,8 @@ namespace {
 enum class Out { Pipe, DevFull, Closed, Terminal };
 
 struct Outcome {
-    int status; // exit status, or -1 when it did not exit normally
+    std::string not_started; // why the tool could not be started, or empty
+    int status;              // exit status, or -1 when it did not exit normally
     std::string out;
     std::string err;
 };
@@ -30,12 +35,48 @@ std::string read_all(int fd) {
     return text;
 }
 
-// Runs the tool with the given words (args[0] is the program name it sees;
-// no words at all gives it none). `meanwhile` runs in the test while the tool
-// does, for feeding a FIFO.
-Outcome run_tool(const std::vector<std::string> &args, Out out = Out::Pipe,
-                 const std::function<void()> &meanwhile = nullptr) {
-    int out_pipe[2], err_pipe[2];
+// The words to execute for the program with the given words (args[0] the
+// name it is to see): under an emulator, the emulator's words, then qemu's
+// "-0" to hand the name over, then the program and the rest. An emulator
+// cannot start a program with no words at all: it always names it.
+bool command_for(const char *program, const std::vector<std::string> &args,
+                 std::vector<std::string> *words) {
+    if (emulator[0] == nullptr) {
+        words->assign(args.begin(), args.end());
+        return true;
+    }
+    if (args.empty())
+        return false;
+    words->assign(emulator, emulator + sizeof emulator / sizeof *emulator - 1);
+    words->insert(words->end(), {"-0", args[0], program});
+    words->insert(words->end(), args.begin() + 1, args.end());
+    return true;
+}
+
+// Starts program with the given words (args[0] is the name it sees) and
+// waits for it. `meanwhile` runs in the test while the program does, given
+// its process, for feeding a FIFO; it is not run when the program could not
+// be started. Never blocks on a program that is not there.
+Outcome launch(const char *program, const std::vector<std::string> &args, Out out = Out::Pipe,
+               const std::function<void(pid_t)> &meanwhile = nullptr) {
+    Outcome o{"", -1, "", ""};
+    std::vector<std::string> words;
+    if (!command_for(program, args, &words)) {
+        o.not_started = "an emulator cannot start a program with no words at all";
+        return o;
+    }
+    const char *path = emulator[0] != nullptr ? emulator[0] : program;
+    for (const char *file : {program, path}) {
+        if (access(file, X_OK) != 0) {
+            o.not_started = std::string(file) + ": " + strerror(errno);
+            return o;
+        }
+    }
+
+    // A failed exec writes its errno to this pipe; a successful one closes it.
+    int exec_pipe[2], out_pipe[2], err_pipe[2];
+    EXPECT_EQ(pipe(exec_pipe), 0);
+    EXPECT_EQ(fcntl(exec_pipe[1], F_SETFD, FD_CLOEXEC), 0);
     EXPECT_EQ(pipe(out_pipe), 0);
     EXPECT_EQ(pipe(err_pipe), 0);
     int tty = -1;
@@ -48,6 +89,7 @@ Outcome run_tool(const std::vector<std::string> &args, Out out = Out::Pipe,
 
     pid_t pid = fork();
     if (pid == 0) {
+        close(exec_pipe[0]);
         int fd = out_pipe[1];
         if (out == Out::DevFull)
             fd = open("/dev/full", O_WRONLY);
@@ -63,28 +105,67 @@ Outcome run_tool(const std::vector<std::string> &args, Out out = Out::Pipe,
             close(1);
         dup2(err_pipe[1], 2);
         std::vector<char *> argv;
-        for (const std::string &a : args)
-            argv.push_back(const_cast<char *>(a.c_str()));
+        for (const std::string &w : words)
+            argv.push_back(const_cast<char *>(w.c_str()));
         argv.push_back(nullptr);
-        execv(ADIFINFO_TOOL, argv.data());
-        _exit(127);
+        execv(path, argv.data());
+        int error = errno;
+        ssize_t written = write(exec_pipe[1], &error, sizeof error);
+        _exit(written == (ssize_t)sizeof error ? 127 : 126);
     }
+    close(exec_pipe[1]);
     close(out_pipe[1]);
     close(err_pipe[1]);
-    if (meanwhile)
-        meanwhile();
+    int error = 0;
+    if (read(exec_pipe[0], &error, sizeof error) == (ssize_t)sizeof error)
+        o.not_started = std::string(path) + ": " + strerror(error);
+    close(exec_pipe[0]);
+    if (meanwhile && o.not_started.empty())
+        meanwhile(pid);
 
-    Outcome o;
     o.out = read_all(out == Out::Terminal ? tty : out_pipe[0]); // a pty ends in EIO
     o.err = read_all(err_pipe[0]);
     int ws;
     waitpid(pid, &ws, 0);
-    o.status = WIFEXITED(ws) ? WEXITSTATUS(ws) : -1;
+    if (o.not_started.empty())
+        o.status = WIFEXITED(ws) ? WEXITSTATUS(ws) : -1;
     close(out_pipe[0]);
     close(err_pipe[0]);
     if (tty >= 0)
         close(tty);
     return o;
+}
+
+// launch() for a program that must start: a test whose tool is missing, or
+// cannot be executed here, fails at once and says why.
+Outcome run_tool(const std::vector<std::string> &args, Out out = Out::Pipe,
+                 const std::function<void(pid_t)> &meanwhile = nullptr,
+                 const char *program = ADIFINFO_TOOL) {
+    Outcome o = launch(program, args, out, meanwhile);
+    if (!o.not_started.empty())
+        ADD_FAILURE() << "could not start " << program << ": " << o.not_started;
+    return o;
+}
+
+bool running(pid_t pid) {
+    siginfo_t info;
+    info.si_pid = 0;
+    return waitid(P_PID, (id_t)pid, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+}
+
+// Writes bytes into a FIFO once the process pid has opened it for reading,
+// and gives up, failing, if that process ends first: never a writer waiting
+// for ever on a reader that is not coming.
+void feed(const std::string &fifo, const Bytes &bytes, pid_t pid) {
+    int fd;
+    while ((fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK)) < 0 && errno == ENXIO && running(pid)) {
+        const timespec pause = {0, 1000000};
+        nanosleep(&pause, nullptr);
+    }
+    ASSERT_GE(fd, 0) << "no reader opened " << fifo;
+    EXPECT_EQ(fcntl(fd, F_SETFL, 0), 0);
+    EXPECT_EQ(write(fd, bytes.data(), bytes.size()), (ssize_t)bytes.size());
+    close(fd);
 }
 
 std::string slurp(const std::string &path) {
@@ -147,10 +228,10 @@ TEST_F(CommandLine, AnswersEveryShapeOfCommand) {
         {"a directory reads as no bytes", {"adifinfo", dir}, "Bad ADIF header ID\n", 1},
     };
     for (const CliCase &c : cases) {
-        Outcome o = run_tool(c.args);
-        // Some systems (FreeBSD) refuse to start a program with no words at
-        // all; NoWordsAtAllInProcess checks that case there.
-        if (c.args.empty() && o.status == 127 && o.out.empty())
+        // Some systems (FreeBSD), and any emulator, cannot start a program
+        // with no words at all; NoWordsAtAllInProcess checks that case there.
+        Outcome o = c.args.empty() ? launch(ADIFINFO_TOOL, c.args) : run_tool(c.args);
+        if (c.args.empty() && !o.not_started.empty())
             continue;
         EXPECT_EQ(o.out, c.out) << c.name;
         EXPECT_EQ(o.status, c.status) << c.name;
@@ -169,10 +250,35 @@ TEST_F(CommandLine, NoWordsAtAllInProcess) {
 TEST_F(CommandLine, ReadsAFifo) {
     const std::string fifo = dir + "/fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    Outcome o = run_tool({"adifinfo", fifo}, Out::Pipe, [&] { spill(fifo, worked_example); });
+    Outcome o = run_tool({"adifinfo", fifo}, Out::Pipe,
+                         [&](pid_t pid) { feed(fifo, worked_example, pid); });
     EXPECT_EQ(o.out, report);
     EXPECT_EQ(o.status, 0);
     EXPECT_EQ(o.err, "");
+}
+
+// A tool that is missing, or that this system cannot execute, fails its test
+// at once, saying so, rather than leaving a FIFO's writer waiting on it.
+TEST_F(CommandLine, AToolThatCannotStartFailsAtOnce) {
+    const std::string fifo = dir + "/fifo-unread";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string missing = dir + "/no-such-tool";
+    // Executable, but no program: only exec itself can tell.
+    const std::string not_a_program = dir + "/not-a-program";
+    spill(not_a_program, worked_example);
+    ASSERT_EQ(chmod(not_a_program.c_str(), 0700), 0);
+    for (const std::string &program : {missing, not_a_program}) {
+        if (program == not_a_program && emulator[0] != nullptr)
+            continue; // the emulator is what is executed, and it starts
+        SCOPED_TRACE(program);
+        EXPECT_NONFATAL_FAILURE(run_tool(
+                                    {"adifinfo", fifo}, Out::Pipe,
+                                    [&](pid_t pid) { feed(fifo, worked_example, pid); },
+                                    program.c_str()),
+                                "could not start");
+    }
+    unlink(not_a_program.c_str());
+    unlink(fifo.c_str());
 }
 
 TEST_F(CommandLine, AReportThatCannotBeWrittenFails) {

@@ -10,14 +10,14 @@
 # "#! exit N" gives the expected status. Otherwise the status must be 0.
 # EMULATOR, in a cross build, runs both programs (wine for Windows).
 cmake_minimum_required(VERSION 3.20)
-separate_arguments(emulator UNIX_COMMAND "${EMULATOR}")
+include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
 file(MAKE_DIRECTORY "${WORK}")
 set(STATUS 0)
 
 if(DEFINED BITS)
     set(INPUT "${WORK}/${NAME}.adif")
-    execute_process(COMMAND ${emulator} "${BITPACK}" "${BITS}" "${INPUT}" RESULT_VARIABLE rc)
+    run_program(rc "${BITPACK}" "${BITS}" "${INPUT}")
     if(NOT rc EQUAL 0)
         message(FATAL_ERROR "could not pack ${BITS}")
     endif()
@@ -36,8 +36,7 @@ if(NOT EXISTS "${INPUT}")
 endif()
 
 set(actual "${WORK}/${NAME}.out")
-execute_process(COMMAND ${emulator} "${TOOL}" "${INPUT}" OUTPUT_FILE "${actual}" ERROR_VARIABLE err
-                RESULT_VARIABLE rc)
+run_program(rc "${TOOL}" "${INPUT}" OUTPUT_FILE "${actual}" ERROR_VARIABLE err)
 
 execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${EXPECTED}" "${actual}"
                 RESULT_VARIABLE differ)

@@ -22,6 +22,10 @@
 
 using Bytes = std::vector<unsigned char>;
 
+// In a cross build, the emulator that runs the tool and the tests (qemu-user,
+// wine), word by word; natively, none.
+const char *const emulator[] = {ADIFINFO_EMULATOR nullptr};
+
 // The 31-byte worked example: a copyright identifier and one element with a
 // mono and a matrix mixdown and the comment "hi" (tests/golden/worked-example.bits
 // spells it out field by field).

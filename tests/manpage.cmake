@@ -5,8 +5,9 @@
 # own output on an example file.
 #
 #   cmake -DTOOL=<adifinfo> -DEXAMPLE=<file> -DPAGE=<adifinfo.1> -DVERSION=<x.y.z>
-#         [-DGROFF=<groff>] -P manpage.cmake
+#         [-DGROFF=<groff>] [-DEMULATOR="<command and words>"] -P manpage.cmake
 cmake_minimum_required(VERSION 3.20)
+include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
 if(NOT GROFF)
     message("SKIPPED: groff is not installed")
@@ -29,7 +30,7 @@ endif()
 
 # The labels, in report order: what precedes a line's first colon, or else
 # what precedes its value.
-execute_process(COMMAND "${TOOL}" "${EXAMPLE}" OUTPUT_VARIABLE report RESULT_VARIABLE rc)
+run_program(rc "${TOOL}" "${EXAMPLE}" OUTPUT_VARIABLE report)
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "the tool failed on ${EXAMPLE}")
 endif()

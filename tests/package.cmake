@@ -7,11 +7,12 @@
 #
 #   cmake -DBUILD=<build folder> -DWORK=<scratch folder> -DVERSION=<x.y.z>
 #         -DEXAMPLE=<file> -DBINDIR=<bin> -DMANDIR=<share/man> -DSOURCE=<checkout>
-#         -P package.cmake
+#         [-DEMULATOR="<command and words>"] -P package.cmake
 #
 # BINDIR and MANDIR are the install folders relative to the prefix: the BSDs
 # keep manual pages in man/, not share/man/.
 cmake_minimum_required(VERSION 3.20)
+include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
 file(REMOVE_RECURSE "${WORK}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${WORK}/prefix"
@@ -24,8 +25,7 @@ foreach(path ${BINDIR}/adifinfo ${MANDIR}/man1/adifinfo.1)
         message(FATAL_ERROR "cmake --install did not install ${path}")
     endif()
 endforeach()
-execute_process(COMMAND "${WORK}/prefix/${BINDIR}/adifinfo" "${EXAMPLE}" RESULT_VARIABLE rc
-                OUTPUT_VARIABLE report)
+run_program(rc "${WORK}/prefix/${BINDIR}/adifinfo" "${EXAMPLE}" OUTPUT_VARIABLE report)
 if(NOT rc EQUAL 0 OR NOT report MATCHES "\nADIF header:\n")
     message(FATAL_ERROR "the installed tool did not report on ${EXAMPLE}")
 endif()

@@ -212,7 +212,10 @@ TEST(RoundTrip, RandomHeadersReadBackAsWritten) {
     unsigned seed = test_seed();
     std::mt19937 rng(seed);
 
-    for (int round = 0; round < 30; round++) {
+    // Each round runs the reader a few hundred times: under an emulator, a
+    // few rounds do.
+    const int rounds = emulator[0] != nullptr ? 8 : 30;
+    for (int round = 0; round < rounds; round++) {
         SCOPED_TRACE("seed " + std::to_string(seed) + ", round " + std::to_string(round));
         Header h = random_header(rng);
         Bytes file = write_header(h).bytes;
