@@ -3,7 +3,7 @@
 # its exit status, and that it wrote nothing to standard error.
 #
 #   cmake -DTOOL=<adifinfo> -DEXPECTED=<file> -DWORK=<dir> -DNAME=<case>
-#         (-DBITS=<description> -DBITPACK=<bitpack> | -DINPUT=<file> [-DSKIP_IF_MISSING=ON])
+#         (-DBITS=<description> -DBITPACK=<bitpack> | -DINPUT=<file>)
 #         [-DEMULATOR="<command and words>"] -P golden.cmake
 #
 # A description (see bitpack.cpp) is packed into the input first; its line
@@ -28,10 +28,6 @@ if(DEFINED BITS)
 endif()
 
 if(NOT EXISTS "${INPUT}")
-    if(SKIP_IF_MISSING)
-        message("SKIPPED: ${INPUT} is not there")
-        return()
-    endif()
     message(FATAL_ERROR "no input ${INPUT}")
 endif()
 

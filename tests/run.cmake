@@ -2,7 +2,7 @@
 # Included by the test scripts: runs one of the build's programs, through
 # EMULATOR in a cross build ("<command and words>": qemu-user, or wine), and
 # ends the test at once, saying so, when the program cannot be started or
-# does not exit by itself.
+# ends without an exit status (killed by a signal).
 #
 #   run_program(<result variable> <program> [<argument>...] [<execute_process option>...])
 separate_arguments(emulator UNIX_COMMAND "${EMULATOR}")
