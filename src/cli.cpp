@@ -7,7 +7,13 @@
 
 int inspect(FILE *in) {
     bin = in;
-    if (get_adif_header() != 1 || overran())
+    int magic = get_adif_header();
+    // The reader took a failed read for the end of the file, and the report
+    // shows zeros for it; but a file that could not be read (a directory, a
+    // failing disk) is not one that was read and found wanting.
+    if (ferror(in))
+        return STATUS_FAILED;
+    if (magic != 1 || overran())
         return STATUS_INCOMPLETE;
     return STATUS_COMPLETE;
 }

@@ -9,12 +9,13 @@
 enum {
     STATUS_COMPLETE = 0,   // the whole header was in the file and is reported
     STATUS_INCOMPLETE = 1, // not ADIF, or the header runs past the end of the file
-    STATUS_FAILED = 2,     // usage, a file that can't be opened, or a report not written
+    STATUS_FAILED = 2,     // usage, a file that can't be opened or read, or a report not written
 };
 
 // Reports the ADIF header of the open file in: STATUS_COMPLETE when it was
-// read from the file's own bytes, STATUS_INCOMPLETE otherwise. Expects a
-// fresh reader.
+// read from the file's own bytes, STATUS_FAILED when reading the file failed
+// (the report is printed all the same), STATUS_INCOMPLETE otherwise. Expects
+// a fresh reader.
 int inspect(FILE *in);
 
 // The whole tool: main's arguments in, its exit status out.

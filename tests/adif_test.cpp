@@ -170,10 +170,23 @@ Bytes plus(Bytes b, std::initializer_list<unsigned char> more) {
     return b;
 }
 
+// A stream whose every read fails, as a read from a failing disk does: one
+// open for writing only.
+FILE *unreadable(const Bytes &) {
+#if defined(_WIN32)
+    FILE *f = fopen("NUL", "wb");
+#else
+    FILE *f = fopen("/dev/null", "wb");
+#endif
+    EXPECT_NE(f, nullptr);
+    return f;
+}
+
 struct StatusCase {
     const char *name;
     Bytes bytes;
     int status;
+    FILE *(*open)(const Bytes &) = file_of;
 };
 
 TEST(Status, TellsWholeFromCut) {
@@ -183,13 +196,19 @@ TEST(Status, TellsWholeFromCut) {
         {"last comment byte missing", cut(worked_example, 30), STATUS_INCOMPLETE},
         {"cut inside the comment count", cut(worked_example, 28), STATUS_INCOMPLETE},
         {"cut inside the copyright identifier", cut(worked_example, 9), STATUS_INCOMPLETE},
+        {"an empty file", {}, STATUS_INCOMPLETE},
+        // Reported as no bytes are, but not taken for a file without the magic.
+        {"a stream that cannot be read", {}, STATUS_FAILED, unreadable},
     };
     for (const StatusCase &c : cases) {
-        FILE *f = file_of(c.bytes);
+        FILE *f = c.open(c.bytes);
         start_over(nullptr);
         int status = -1;
-        capture_stdout([&] { status = inspect(f); });
+        std::string report = capture_stdout([&] { status = inspect(f); });
         EXPECT_EQ(status, c.status) << c.name;
+        if (c.bytes.empty()) {
+            EXPECT_EQ(report, "Bad ADIF header ID\n") << c.name;
+        }
         fclose(f);
     }
 }

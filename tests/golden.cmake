@@ -4,13 +4,30 @@
 #
 #   cmake -DTOOL=<adifinfo> -DEXPECTED=<file> -DWORK=<dir> -DNAME=<case>
 #         (-DBITS=<description> -DBITPACK=<bitpack> | -DINPUT=<file>)
-#         [-DEMULATOR="<command and words>"] -P golden.cmake
+#         [-DEMULATOR="<command and words>"] [-DGROW_TO=<bytes> -DDD=<dd> [-DNATIVE=ON]]
+#         -P golden.cmake
 #
 # A description (see bitpack.cpp) is packed into the input first; its line
 # "#! exit N" gives the expected status. Otherwise the status must be 0.
 # EMULATOR, in a cross build, runs both programs (wine for Windows).
+#
+# GROW_TO makes the input a copy that a hole extends to that many bytes (a
+# sparse file: the size without the disk space), removed after the run. With
+# NATIVE the tool runs without the emulator, and the case is skipped where
+# this machine cannot run it so: qemu-user opens every file as a large one,
+# which would hide a 32-bit build's want of large-file support.
 cmake_minimum_required(VERSION 3.20)
 include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
+
+if(NATIVE)
+    set(emulator "")
+    execute_process(COMMAND "${TOOL}" RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+    if(NOT rc EQUAL 2)
+        message("SKIPPED: this machine cannot run the build natively (${rc}), and an emulator "
+                "would open the file as a large one whatever the build")
+        return()
+    endif()
+endif()
 
 file(MAKE_DIRECTORY "${WORK}")
 set(STATUS 0)
@@ -31,8 +48,26 @@ if(NOT EXISTS "${INPUT}")
     message(FATAL_ERROR "no input ${INPUT}")
 endif()
 
+if(DEFINED GROW_TO)
+    set(grown "${WORK}/${NAME}.adif")
+    file(REMOVE "${grown}")
+    execute_process(COMMAND "${CMAKE_COMMAND}" -E copy "${INPUT}" "${grown}")
+    # Cut at the seek point, which lies past the end: the file grows by a hole.
+    execute_process(COMMAND "${DD}" if=/dev/null "of=${grown}" bs=1 "seek=${GROW_TO}"
+                    RESULT_VARIABLE rc ERROR_VARIABLE err)
+    file(SIZE "${grown}" size)
+    if(NOT rc EQUAL 0 OR NOT size EQUAL GROW_TO)
+        file(REMOVE "${grown}")
+        message(FATAL_ERROR "could not grow ${grown} to ${GROW_TO} bytes: ${err}")
+    endif()
+    set(INPUT "${grown}")
+endif()
+
 set(actual "${WORK}/${NAME}.out")
 run_program(rc "${TOOL}" "${INPUT}" OUTPUT_FILE "${actual}" ERROR_VARIABLE err)
+if(DEFINED GROW_TO)
+    file(REMOVE "${grown}")
+endif()
 
 execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${EXPECTED}" "${actual}"
                 RESULT_VARIABLE differ)

@@ -13,6 +13,8 @@
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
+#else
+#include <unistd.h>
 #endif
 #include <random>
 #include <stdio.h>
@@ -40,47 +42,53 @@ inline FILE *file_of(const Bytes &bytes) {
     return f;
 }
 
+// The scratch file that every capture of standard output goes to, written
+// from its start each time: only the bytes up to where a capture ended are
+// read back. Unbuffered, so that what is read back is the file's, and no
+// buffer kept from a read before (a C library may seek within its buffer).
+inline FILE *capture_file() {
+    static FILE *out = [] {
+        FILE *f = scratch_file();
+        if (f != nullptr)
+            setvbuf(f, nullptr, _IONBF, 0);
+        return f;
+    }();
+    return out;
+}
+
+// Runs fn with standard output sent to the capture file, in binary mode as the
+// tool's own entry sets it; returns what it printed. The descriptor beneath
+// stdout is swapped, since stdout itself need not be a variable that can be
+// assigned.
+template <typename Fn> std::string capture_stdout(Fn fn) {
+    FILE *out = capture_file();
+    if (out == nullptr) {
+        ADD_FAILURE() << "no scratch file to capture standard output in";
+        return "";
+    }
+    fflush(stdout);
+    const int fd = fileno(stdout);
+    const int saved = dup(fd);
+    EXPECT_GE(dup2(fileno(out), fd), 0);
+    EXPECT_EQ(lseek(fd, 0, SEEK_SET), 0);
 #if defined(_WIN32)
-// Runs fn with standard output sent to a temporary file, in binary mode as the
-// tool's own entry sets it; returns what it printed. (stdout is no variable
-// here, so the descriptor beneath it is swapped instead.)
-template <typename Fn> std::string capture_stdout(Fn fn) {
-    fflush(stdout);
-    FILE *out = scratch_file();
-    EXPECT_NE(out, nullptr);
-    int saved = _dup(_fileno(stdout));
-    _dup2(_fileno(out), _fileno(stdout));
-    int mode = _setmode(_fileno(stdout), _O_BINARY);
-    fn();
-    fflush(stdout);
-    _setmode(_fileno(stdout), mode);
-    _dup2(saved, _fileno(stdout));
-    _close(saved);
-    std::string printed;
-    rewind(out);
-    for (int c; (c = getc(out)) != EOF;)
-        printed += (char)c;
-    fclose(out);
-    return printed;
-}
-#else
-// Runs fn with standard output gathered in memory; returns what it printed.
-// (The C library here lets a program point stdout at another stream.)
-template <typename Fn> std::string capture_stdout(Fn fn) {
-    char *text = nullptr;
-    size_t size = 0;
-    FILE *out = open_memstream(&text, &size);
-    EXPECT_NE(out, nullptr);
-    FILE *saved = stdout;
-    stdout = out;
-    fn();
-    stdout = saved;
-    fclose(out);
-    std::string printed(text, size);
-    free(text);
-    return printed;
-}
+    const int mode = _setmode(fd, _O_BINARY);
 #endif
+    fn();
+    fflush(stdout);
+    const long end = (long)lseek(fd, 0, SEEK_CUR);
+#if defined(_WIN32)
+    _setmode(fd, mode);
+#endif
+    dup2(saved, fd);
+    close(saved);
+    std::string printed(end > 0 ? (size_t)end : 0, '\0');
+    rewind(out);
+    if (!printed.empty()) {
+        EXPECT_EQ(fread(&printed[0], 1, printed.size(), out), printed.size());
+    }
+    return printed;
+}
 
 // The seed of a randomised test: ADIFINFO_SEED when set, else a fresh one.
 // It is printed and recorded so that any failure can be replayed.
