@@ -4,8 +4,7 @@
  * report holds. */
 #include <stdio.h>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     FILE *f;
     int i, sum = 0;
 

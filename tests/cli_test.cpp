@@ -188,8 +188,8 @@ class CommandLine : public testing::Test {
   protected:
     static void SetUpTestSuite() {
         const char *tmp = getenv("TMPDIR");
-        std::string tmpl = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
-                           "/adifinfo-test-XXXXXX";
+        std::string tmpl =
+            std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/adifinfo-test-XXXXXX";
         ASSERT_NE(mkdtemp(&tmpl[0]), nullptr) << tmpl;
         dir = tmpl;
         spill(dir + "/worked.adif", worked_example);
@@ -233,7 +233,8 @@ TEST_F(CommandLine, AnswersEveryShapeOfCommand) {
         {"every read fails (EIO)", {"adifinfo", "/proc/self/mem"}, "Bad ADIF header ID\n", 2},
     };
     for (const CliCase &c : cases) {
-        if (c.args.size() > 1 && c.args[1] == "/proc/self/mem" && access("/proc/self/mem", R_OK) != 0)
+        if (c.args.size() > 1 && c.args[1] == "/proc/self/mem" &&
+            access("/proc/self/mem", R_OK) != 0)
             continue; // Linux's alone
         // Some systems (FreeBSD), and any emulator, cannot start a program
         // with no words at all; NoWordsAtAllInProcess checks that case there.
