@@ -170,11 +170,13 @@ Bytes plus(Bytes b, std::initializer_list<unsigned char> more) {
     return b;
 }
 
-// A stream whose every read fails, as a read from a failing disk does: one
-// open for writing only.
+// A stream whose every read fails, as a read from a failing disk does: on
+// Windows, one for reading over a descriptor open for writing only (the C
+// library there takes it, and the system refuses each read); elsewhere, one
+// open for writing only, which the C library itself refuses to read.
 FILE *unreadable(const Bytes &) {
 #if defined(_WIN32)
-    FILE *f = fopen("NUL", "wb");
+    FILE *f = _fdopen(_open("NUL", _O_WRONLY | _O_BINARY), "rb");
 #else
     FILE *f = fopen("/dev/null", "wb");
 #endif

@@ -3,7 +3,7 @@
 # its exit status, and that it wrote nothing to standard error.
 #
 #   cmake -DTOOL=<adifinfo> -DEXPECTED=<file> -DWORK=<dir> -DNAME=<case>
-#         (-DBITS=<description> -DBITPACK=<bitpack> | -DINPUT=<file>)
+#         (-DBITS=<description> -DBITPACK=<bitpack> | -DINPUT=<file>) [-DAS=<file name>]
 #         [-DEMULATOR="<command and words>"] [-DGROW_TO=<bytes> -DDD=<dd> [-DNATIVE=ON]]
 #         -P golden.cmake
 #
@@ -44,7 +44,20 @@ if(DEFINED BITS)
     endif()
 endif()
 
-if(NOT EXISTS "${INPUT}")
+# The input under another name, in WORK; with no input, a name that nothing
+# has, which the tool must echo back byte for byte in "cant open", exit 2.
+if(DEFINED AS)
+    set(named "${WORK}/${AS}")
+    file(REMOVE "${named}")
+    if(INPUT)
+        execute_process(COMMAND "${CMAKE_COMMAND}" -E copy "${INPUT}" "${named}")
+    else()
+        set(EXPECTED "${WORK}/${NAME}.expected")
+        file(WRITE "${EXPECTED}" "cant open ${named}\n")
+        set(STATUS 2)
+    endif()
+    set(INPUT "${named}")
+elseif(NOT EXISTS "${INPUT}")
     message(FATAL_ERROR "no input ${INPUT}")
 endif()
 
