@@ -7,8 +7,9 @@
 #   make coverage  run the suite in a gcc --coverage build and print line coverage of src/
 #   make dist    the source release $(BUILD)/adifinfo-VERSION.tar.gz: the files of the
 #                last commit, under adifinfo-VERSION/, the same bytes every time
-# BUILD names the build folder; WERROR=ON turns warnings into errors;
-# CMAKE_FLAGS passes anything else to CMake.
+# BUILD names the build folder (relative or absolute); WERROR=ON turns
+# warnings into errors; CMAKE_FLAGS passes anything else to CMake.
+# Written for any make: GNU make from 3.81 on, and BSD make.
 BUILD ?= build
 WERROR ?= OFF
 CMAKE_FLAGS ?=
@@ -19,8 +20,10 @@ FUZZ_SECONDS ?= 60
 COVERAGE_BUILD ?= build-coverage
 
 TESTS = ON
-# The version has one home, project() in CMakeLists.txt.
-VERSION != sed -n 's/^project(adifinfo VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
+# The version has one home, project() in CMakeLists.txt; the shell reads it
+# where it is needed (neither GNU make 3.81 nor BSD make has the other's way
+# of running a command into a variable).
+READ_VERSION = sed -n 's/^project(adifinfo VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
 
 .PHONY: build run check bench fuzz coverage dist clean
 
@@ -32,7 +35,7 @@ build:
 # which any make understands, rather than as a target-specific variable.)
 run:
 	$(MAKE) build TESTS=OFF
-	./$(BUILD)/adifinfo $(EXAMPLE)
+	$(BUILD)/adifinfo $(EXAMPLE)
 
 check: build
 	ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j 2
@@ -50,7 +53,7 @@ fuzz:
 	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_BUILD) -j 2 --target adifinfo_fuzz
 	mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/artifacts
-	./$(FUZZ_BUILD)/adifinfo_fuzz $(FUZZ_BUILD)/corpus fuzz/corpus -dict=fuzz/adif.dict \
+	$(FUZZ_BUILD)/adifinfo_fuzz $(FUZZ_BUILD)/corpus fuzz/corpus -dict=fuzz/adif.dict \
 	    -max_len=5120 -timeout=5 -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	    -artifact_prefix=$(FUZZ_BUILD)/artifacts/
 
@@ -66,8 +69,9 @@ coverage:
 # git archive stamps every file with the commit's time; gzip -n adds none of its own.
 dist:
 	mkdir -p $(BUILD)
-	git archive --format=tar --prefix=adifinfo-$(VERSION)/ HEAD | gzip -9n >$(BUILD)/adifinfo-$(VERSION).tar.gz
-	@echo $(BUILD)/adifinfo-$(VERSION).tar.gz
+	@version=`$(READ_VERSION)` && \
+	git archive --format=tar --prefix=adifinfo-$$version/ HEAD | gzip -9n >$(BUILD)/adifinfo-$$version.tar.gz && \
+	echo $(BUILD)/adifinfo-$$version.tar.gz
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD) $(COVERAGE_BUILD)

@@ -139,8 +139,22 @@ if(NOT listed STREQUAL tracked)
     message(FATAL_ERROR "the tarball does not hold exactly the committed files:\n${listed}")
 endif()
 file(ARCHIVE_EXTRACT INPUT "${tarball}" DESTINATION "${WORK}/unpacked")
-execute_process(COMMAND "${MAKE_PROGRAM}" -s -C "${WORK}/unpacked/adifinfo-${VERSION}" run
-                RESULT_VARIABLE rc OUTPUT_VARIABLE report ERROR_VARIABLE err)
-if(NOT rc EQUAL 0 OR NOT report MATCHES "\nADIF header:\n")
-    message(FATAL_ERROR "the unpacked source release did not build and run:\n${report}${err}")
-endif()
+# `make run` builds the tool and nothing else (no test, no fuzz replay), into
+# a build folder named by its absolute path; with BSD make too, where there is one.
+find_program(BSD_MAKE bmake)
+foreach(make_program ${MAKE_PROGRAM} ${BSD_MAKE})
+    get_filename_component(name "${make_program}" NAME)
+    set(build "${WORK}/unpacked/build-${name}")
+    execute_process(COMMAND "${make_program}" -s -C "${WORK}/unpacked/adifinfo-${VERSION}" run
+                            "BUILD=${build}"
+                    RESULT_VARIABLE rc OUTPUT_VARIABLE report ERROR_VARIABLE err)
+    if(NOT rc EQUAL 0 OR NOT report MATCHES "\nADIF header:\n")
+        message(FATAL_ERROR "${name} run: the unpacked source release did not build and run:\n"
+                            "${report}${err}")
+    endif()
+    foreach(extra tests fuzz)
+        if(EXISTS "${build}/${extra}")
+            message(FATAL_ERROR "${name} run built ${extra}/ as well as the tool")
+        endif()
+    endforeach()
+endforeach()
