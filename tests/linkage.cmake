@@ -6,7 +6,8 @@
 #   cmake -DTOOL=<adifinfo> -DINSPECTOR=<readelf | objdump> [-DSTATIC=ON] -P linkage.cmake
 #
 # On ELF (readelf -d) a dynamic tool may need only the C library and the
-# loader, and a static one nothing; on PE (objdump -p) only Windows' own DLLs.
+# loader (glibc's or musl's), and a static one nothing; on PE (objdump -p)
+# only Windows' own DLLs.
 cmake_minimum_required(VERSION 3.20)
 
 get_filename_component(inspector "${INSPECTOR}" NAME)
@@ -17,7 +18,8 @@ if(inspector MATCHES "objdump")
 else()
     set(args -d)
     set(entry "Shared library: \\[([^]]*)\\]")
-    set(allowed "^(libc\\.so\\.[0-9]+|ld-linux.*)$")
+    # glibc's libc.so.6 and loader, or musl's libc.so (which is its loader too)
+    set(allowed "^(libc\\.so(\\.[0-9]+)?|ld-linux.*|ld-musl-.*)$")
 endif()
 
 execute_process(COMMAND "${INSPECTOR}" ${args} "${TOOL}" OUTPUT_VARIABLE listing
