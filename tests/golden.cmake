@@ -21,10 +21,12 @@ include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
 if(NATIVE)
     set(emulator "")
-    execute_process(COMMAND "${TOOL}" RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
-    if(NOT rc EQUAL 2)
-        message("SKIPPED: this machine cannot run the build natively (${rc}), and an emulator "
-                "would open the file as a large one whatever the build")
+    # The usage line, and not merely status 2: a program the system cannot
+    # execute is handed to the shell, which fails on it with 2 as well.
+    execute_process(COMMAND "${TOOL}" RESULT_VARIABLE rc OUTPUT_VARIABLE usage ERROR_QUIET)
+    if(NOT rc EQUAL 2 OR NOT usage MATCHES "^usage: [^\n]* <filename>\n$")
+        message("SKIPPED: this machine cannot run the build natively, and an emulator would "
+                "open the file as a large one whatever the build")
         return()
     endif()
 endif()
