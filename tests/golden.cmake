@@ -48,6 +48,10 @@ endif()
 
 # The input under another name, in WORK; with no input, a name that nothing
 # has, which the tool must echo back byte for byte in "cant open", exit 2.
+# A file to grow is such a copy too, under the case's own name.
+if(DEFINED GROW_TO AND NOT DEFINED AS)
+    set(AS "${NAME}.adif")
+endif()
 if(DEFINED AS)
     set(named "${WORK}/${AS}")
     file(REMOVE "${named}")
@@ -64,24 +68,20 @@ elseif(NOT EXISTS "${INPUT}")
 endif()
 
 if(DEFINED GROW_TO)
-    set(grown "${WORK}/${NAME}.adif")
-    file(REMOVE "${grown}")
-    execute_process(COMMAND "${CMAKE_COMMAND}" -E copy "${INPUT}" "${grown}")
     # Cut at the seek point, which lies past the end: the file grows by a hole.
-    execute_process(COMMAND "${DD}" if=/dev/null "of=${grown}" bs=1 "seek=${GROW_TO}"
+    execute_process(COMMAND "${DD}" if=/dev/null "of=${INPUT}" bs=1 "seek=${GROW_TO}"
                     RESULT_VARIABLE rc ERROR_VARIABLE err)
-    file(SIZE "${grown}" size)
+    file(SIZE "${INPUT}" size)
     if(NOT rc EQUAL 0 OR NOT size EQUAL GROW_TO)
-        file(REMOVE "${grown}")
-        message(FATAL_ERROR "could not grow ${grown} to ${GROW_TO} bytes: ${err}")
+        file(REMOVE "${INPUT}")
+        message(FATAL_ERROR "could not grow ${INPUT} to ${GROW_TO} bytes: ${err}")
     endif()
-    set(INPUT "${grown}")
 endif()
 
 set(actual "${WORK}/${NAME}.out")
 run_program(rc "${TOOL}" "${INPUT}" OUTPUT_FILE "${actual}" ERROR_VARIABLE err)
 if(DEFINED GROW_TO)
-    file(REMOVE "${grown}")
+    file(REMOVE "${INPUT}")
 endif()
 
 execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${EXPECTED}" "${actual}"
