@@ -2,11 +2,16 @@
 # A thin wrapper over CMake.
 #   make run     build the tool and print the report of an example file
 #   make check   build everything and run the whole test suite
-#   make bench   measure the tool, dynamic and static, against a minimal C program (bench/run.sh)
+#   make bench   measure the tool, dynamic and static, against a minimal C program, and
+#                the release's musl and hardened builds (bench/run.sh)
 #   make fuzz    build the fuzzer with clang and run it for FUZZ_SECONDS from fuzz/corpus
 #   make coverage  run the suite in a gcc --coverage build and print line coverage of src/
 #   make dist    the source release $(BUILD)/adifinfo-VERSION.tar.gz: the files of the
 #                last commit, under adifinfo-VERSION/, the same bytes every time
+#   make release ADIFINFO_MAINTAINER="Name <address>"
+#                every download in $(BUILD)/release/: static Linux binaries (musl) for
+#                x86_64, aarch64 and armv7, the Windows zip, the hardened .deb, the
+#                source release and SHA256SUMS, each binary checked first (cmake/release.sh)
 # BUILD names the build folder (relative or absolute); WERROR=ON turns
 # warnings into errors; CMAKE_FLAGS passes anything else to CMake.
 # Written for any make: GNU make from 3.81 on, and BSD make.
@@ -18,6 +23,8 @@ EXAMPLE ?= examples/surround-5.1.adif
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 COVERAGE_BUILD ?= build-coverage
+# The Maintainer of the Debian package: whoever makes it, as "Name <address>".
+ADIFINFO_MAINTAINER ?=
 
 TESTS = ON
 # The version has one home, project() in CMakeLists.txt; the shell reads it
@@ -25,7 +32,7 @@ TESTS = ON
 # of running a command into a variable).
 READ_VERSION = sed -n 's/^project(adifinfo VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
 
-.PHONY: build run check bench fuzz coverage dist clean
+.PHONY: build run check bench fuzz coverage dist release clean
 
 build:
 	cmake -S . -B $(BUILD) -DADIFINFO_BUILD_TESTS=$(TESTS) -DADIFINFO_WERROR=$(WERROR) $(CMAKE_FLAGS)
@@ -40,10 +47,18 @@ run:
 check: build
 	ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j 2
 
-# Also builds the static tool, in $(BUILD)-static, to measure it beside the dynamic one.
+# Also builds, to measure beside the dynamic tool: the static one in
+# $(BUILD)-static; the release's static musl one in $(BUILD)-musl; and one
+# with Debian's hardening flags, as the .deb has it, in $(BUILD)-hardened.
 bench: build
 	$(MAKE) build BUILD=$(BUILD)-static TESTS=OFF CMAKE_FLAGS="-DADIFINFO_STATIC=ON $(CMAKE_FLAGS)"
-	bench/run.sh $(BUILD)/adifinfo ../shared/corpus/stereo-ltp-48k.aac $(BUILD)-static/adifinfo
+	$(MAKE) build BUILD=$(BUILD)-musl TESTS=OFF \
+	    CMAKE_FLAGS="-DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-linux-musl.cmake -DADIFINFO_STATIC=ON"
+	export DEB_BUILD_MAINT_OPTIONS=hardening=+all && \
+	CXXFLAGS="`dpkg-buildflags --get CXXFLAGS` `dpkg-buildflags --get CPPFLAGS`" \
+	LDFLAGS="`dpkg-buildflags --get LDFLAGS`" $(MAKE) build BUILD=$(BUILD)-hardened TESTS=OFF
+	bench/run.sh $(BUILD)/adifinfo ../shared/corpus/stereo-ltp-48k.aac $(BUILD)-static/adifinfo \
+	    $(BUILD)-musl/adifinfo $(BUILD)-hardened/adifinfo
 
 # New inputs go to $(FUZZ_BUILD)/corpus, crashes to $(FUZZ_BUILD)/artifacts;
 # fuzz/corpus itself is only read. Worth keeping: a crasher, once fixed.
@@ -72,6 +87,9 @@ dist:
 	@version=`$(READ_VERSION)` && \
 	git archive --format=tar --prefix=adifinfo-$$version/ HEAD | gzip -9n >$(BUILD)/adifinfo-$$version.tar.gz && \
 	echo $(BUILD)/adifinfo-$$version.tar.gz
+
+release:
+	cmake/release.sh $(BUILD) "$(ADIFINFO_MAINTAINER)"
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD) $(COVERAGE_BUILD)

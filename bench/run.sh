@@ -12,19 +12,32 @@
 #   many files    wall time of `find DIR -type f -exec PROGRAM {} \;` over 500
 #                 ADIF files, for the dynamic and the static tool, each against
 #                 the minimal program run the same way (best of five runs each)
-# Usage: bench/run.sh [tool] [input] [static tool]   (defaults: build/adifinfo,
-# the real file beside the project, none). Needs valgrind, strace and /usr/bin/time.
+# and, given the release's static musl tool and the tool built with Debian's
+# hardening flags as well:
+#   release       the same 500 runs of the musl tool, stripped as it is
+#                 released, against an empty static musl program (the cost of
+#                 starting a process, the floor: target <= 1.15) and against
+#                 the dynamic tool
+#   hardening     the hardened tool's instructions against the dynamic tool's
+# Usage: bench/run.sh [tool] [input] [static tool] [musl tool] [hardened tool]
+# (defaults: build/adifinfo, the real file beside the project, none). Needs
+# valgrind, strace and /usr/bin/time; musl-gcc and strip for the release row.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tool=${1:-build/adifinfo}
 input=${2:-../shared/corpus/stereo-ltp-48k.aac}
 static=${3:-}
+musl=${4:-}
+hardened=${5:-}
 for need in valgrind strace /usr/bin/time cc; do
     command -v "$need" >/dev/null || { echo "bench: $need is missing" >&2; exit 2; }
 done
 [ -x "$tool" ] || { echo "bench: no $tool (build first: make build)" >&2; exit 2; }
 [ -r "$input" ] || { echo "bench: no $input" >&2; exit 2; }
-[ -z "$static" ] || [ -x "$static" ] || { echo "bench: no $static" >&2; exit 2; }
+for given in "$static" "$musl" "$hardened"; do
+    [ -z "$given" ] || [ -x "$given" ] || { echo "bench: no $given" >&2; exit 2; }
+done
+[ -z "$musl" ] || command -v musl-gcc >/dev/null || { echo "bench: musl-gcc is missing" >&2; exit 2; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -85,15 +98,36 @@ once() { # nanoseconds for one pass over the folder
     end=$(date +%s%N)
     echo $(( end - start ))
 }
-# Best of five; the three programs take turns, so that drift hits all alike.
-best_m="" best_d="" best_s=""
+# The release binary is the musl tool stripped; its floor, a static musl
+# program that does nothing.
+if [ -n "$musl" ]; then
+    strip -o "$work/release" "$musl"
+    echo 'int main(void) { return 0; }' >"$work/empty.c"
+    musl-gcc -static -O2 -s -o "$work/empty" "$work/empty.c"
+fi
+# Best of five; the programs take turns, so that drift hits all alike.
+best_m="" best_d="" best_s="" best_r="" best_e=""
 least() { awk -v b="$1" -v t="$2" 'BEGIN { print (b == "" || t < b) ? t : b }'; }
 for _ in 1 2 3 4 5; do
     best_m=$(least "$best_m" "$(once "$work/minimal")")
     best_d=$(least "$best_d" "$(once "$tool")")
     best_s=$(least "$best_s" "$(once "$static")")
+    if [ -n "$musl" ]; then
+        best_e=$(least "$best_e" "$(once "$work/empty")")
+        best_r=$(least "$best_r" "$(once "$work/release")")
+    fi
 done
 secs() { awk -v t="$1" 'BEGIN { printf "%.3f", t / 1e9 }'; }
 printf 'many files    minimal %ss  dynamic %ss ratio %s  static %ss ratio %s  (500 runs each)\n' \
     "$(secs "$best_m")" "$(secs "$best_d")" "$(ratio "$best_d" "$best_m")" \
     "$(secs "$best_s")" "$(ratio "$best_s" "$best_m")"
+if [ -n "$musl" ]; then
+    r=$(ratio "$best_r" "$best_e")
+    printf 'release       musl %ss (%d bytes)  empty musl program %ss  ratio %s (target <= 1.15) %s; against dynamic %s\n' \
+        "$(secs "$best_r")" "$(wc -c <"$work/release")" "$(secs "$best_e")" "$r" \
+        "$(verdict "$r" 1.15)" "$(ratio "$best_r" "$best_d")"
+fi
+
+[ -n "$hardened" ] || exit 0
+hi=$(instructions "$hardened" "$input")
+printf 'hardening     hardened %10d  dynamic %10d  ratio %s\n' "$hi" "$ti" "$(ratio "$hi" "$ti")"

@@ -5,11 +5,13 @@
 #   cmake -DTOOL=<adifinfo> -DEXPECTED=<file> -DWORK=<dir> -DNAME=<case>
 #         (-DBITS=<description> -DBITPACK=<bitpack> | -DINPUT=<file>) [-DAS=<file name>]
 #         [-DEMULATOR="<command and words>"] [-DGROW_TO=<bytes> -DDD=<dd> [-DNATIVE=ON]]
-#         -P golden.cmake
+#         [-DNATIVE_BITPACK=ON] -P golden.cmake
 #
 # A description (see bitpack.cpp) is packed into the input first; its line
 # "#! exit N" gives the expected status. Otherwise the status must be 0.
-# EMULATOR, in a cross build, runs both programs (wine for Windows).
+# EMULATOR, in a cross build, runs both programs (wine for Windows); with
+# NATIVE_BITPACK, bitpack is the build machine's own and runs without it (the
+# release checks each foreign binary so).
 #
 # GROW_TO makes the input a copy that a hole extends to that many bytes (a
 # sparse file: the size without the disk space), removed after the run. With
@@ -36,7 +38,12 @@ set(STATUS 0)
 
 if(DEFINED BITS)
     set(INPUT "${WORK}/${NAME}.adif")
+    set(tool_emulator "${emulator}")
+    if(NATIVE_BITPACK)
+        set(emulator "")
+    endif()
     run_program(rc "${BITPACK}" "${BITS}" "${INPUT}")
+    set(emulator "${tool_emulator}")
     if(NOT rc EQUAL 0)
         message(FATAL_ERROR "could not pack ${BITS}")
     endif()
