@@ -3,10 +3,10 @@
 # triple of its gcc and the folder of its musl (Debian's musl-dev for that
 # architecture), then includes this file.
 #
-# The tool needs the C library alone, so the C compiler builds its C++ too
-# (gcc takes a .cpp for C++ by its name) and links no C++ library; musl-gcc's
-# own specs file puts musl's headers, start files and library in place of
-# glibc's. No C++ library exists for musl here, so the tests cannot be built:
+# The tool needs the C library alone, so the gcc driver builds its C++ too
+# (it takes a .cpp for C++ by its name, with the C++ compiler that the
+# triple's g++ package installs) and links no C++ library; musl-gcc's own
+# specs file puts musl's headers, start files and library in place of glibc's. No C++ library exists for musl here, so the tests cannot be built:
 # configure with -DADIFINFO_BUILD_TESTS=OFF, and -DADIFINFO_STATIC=ON for a
 # binary that runs on any Linux of its CPU.
 set(CMAKE_SYSTEM_NAME Linux)

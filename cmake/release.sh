@@ -88,7 +88,9 @@ quietly make -s dist "BUILD=$work"
 tar -xzf "$work/adifinfo-$version.tar.gz" -C "$work"
 src=$work/adifinfo-$version
 # No build path may reach a binary: every path under the work folder is
-# written relative to it (for a build without -g, only __FILE__ could).
+# written relative to it. Without this the .deb would differ from folder to
+# folder: its build has -g, and the debug information, though stripped,
+# has decided its build-id.
 prefix_map="-ffile-prefix-map=$work/="
 
 # The checks' inputs: the golden cases, packed once by the build machine.
