@@ -44,9 +44,9 @@ for row in cmake:cmake git:git make:make zip:zip groff:groff-base readelf:binuti
     arm-linux-gnueabihf-g++:g++-arm-linux-gnueabihf \
     x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix wine:wine \
     qemu-aarch64:qemu-user qemu-arm:qemu-user dpkg-buildflags:dpkg-dev lintian:lintian \
-    /usr/lib/x86_64-linux-musl/musl-gcc.specs:musl-tools \
-    /usr/lib/aarch64-linux-musl/musl-gcc.specs:musl-dev:arm64 \
-    /usr/lib/arm-linux-musleabihf/musl-gcc.specs:musl-dev:armhf; do
+    /usr/lib/x86_64-linux-musl/libc.a:musl-dev \
+    /usr/lib/aarch64-linux-musl/libc.a:musl-dev:arm64 \
+    /usr/lib/arm-linux-musleabihf/libc.a:musl-dev:armhf; do
     what=${row%%:*}
     if [[ $what == /* ]]; then [ -e "$what" ]; else command -v "$what" >/dev/null; fi ||
         missing+=("${row#*:}")
