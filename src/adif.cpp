@@ -5,31 +5,17 @@
 #include "adif.h"
 
 #include "bits.h"
+#include "safe_print.h"
 
 #include <stdio.h>
 #include <string.h>
 
 ADIF_Header adif_header;
 ProgConfig prog_config;
-int escape_text;
 
 // One labelled number of the report.
 static void print_value(const char *label, int32_t value) {
     printf("%-25s %d\n", label, value);
-}
-
-void print_text(const char *s) {
-    if (!escape_text) {
-        fputs(s, stdout);
-        return;
-    }
-    for (; *s != '\0'; s++) {
-        unsigned char c = (unsigned char)*s;
-        if (c < 0x20 || c > 0x7e || c == '\\')
-            printf("\\x%02x", c);
-        else
-            putchar(c);
-    }
 }
 
 // The comment line: its bytes up to the first NUL.

@@ -83,16 +83,6 @@ struct ADIF_Header {
 extern ADIF_Header adif_header;
 extern ProgConfig prog_config;
 
-// Nonzero when bytes that come from outside (comments, file names, the
-// program name) are to be printed escaped: standard output is a terminal. Set
-// by the command line before anything is printed.
-extern int escape_text;
-
-// Prints s to standard output: as it is, or with escape_text set, every byte
-// outside printable ASCII, and the backslash, as \xhh, so that no input can
-// drive the terminal and the line reads back unambiguously.
-void print_text(const char *s);
-
 // Reads the ADIF header and every program config element from the bit
 // reader, printing the report as it goes. Returns -1 when the identification
 // is not "ADIF" (after printing "Bad ADIF header ID"), 1 otherwise.

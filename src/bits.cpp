@@ -15,11 +15,12 @@
 #include "bits.h"
 
 #include <assert.h>
+#include <stdint.h>
 
 FILE *bin;
-uint64_t cword;
-int32_t nbits;
-int32_t nzeros;
+static uint64_t cword; // the most recently loaded bits; the unread ones are its low nbits
+static int32_t nbits;  // bits of cword not yet consumed
+static int32_t nzeros; // bytes supplied as 0 because the file had no more (or failed)
 
 // One byte of the file, or 0 (counted) where the file has none.
 static int getbyte(void) {
@@ -49,6 +50,12 @@ int getbits(int n) {
 
 void byte_align(void) {
     nbits &= ~7;
+}
+
+void reset_reader(void) {
+    cword = 0;
+    nbits = 0;
+    nzeros = 0;
 }
 
 int overran(void) {

@@ -4,13 +4,9 @@
 #ifndef ADIFINFO_BITS_H
 #define ADIFINFO_BITS_H
 
-#include <stdint.h>
 #include <stdio.h>
 
-extern FILE *bin;      // the file being read; set before the first read
-extern uint64_t cword; // the most recently loaded bits; the unread ones are its low nbits
-extern int32_t nbits;  // bits of cword not yet consumed
-extern int32_t nzeros; // bytes supplied as 0 because the file had no more (or failed)
+extern FILE *bin; // the file being read; set before the first read
 
 // The next 16 bits of the file, big-endian; a byte the file cannot supply
 // reads as 0.
@@ -21,6 +17,12 @@ int getbits(int n);
 
 // Skips to the next byte boundary of the file; does nothing at one.
 void byte_align(void);
+
+// Puts the reader back as a new process finds it: nothing loaded, nothing
+// read past the end. bin is left as it is. A run of the tool never needs
+// this; the tests and the fuzz target, which run many files in one process,
+// do.
+void reset_reader(void);
 
 // Nonzero when the bits consumed so far reach past the end of the file.
 // Bits only loaded ahead, and not yet consumed, do not count.

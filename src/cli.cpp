@@ -4,6 +4,7 @@
 #include "adif.h"
 #include "bits.h"
 #include "platform.h"
+#include "safe_print.h"
 
 int inspect(FILE *in) {
     bin = in;

@@ -6,6 +6,7 @@
 
 #include "adif.h"
 #include "bits.h"
+#include "safe_print.h"
 
 #include <stddef.h>
 #include <stdio.h>
@@ -20,9 +21,7 @@
 // A fresh reader on `in` and zeroed records.
 inline void start_over(FILE *in) {
     bin = in;
-    cword = 0;
-    nbits = 0;
-    nzeros = 0;
+    reset_reader();
     adif_header = ADIF_Header();
     prog_config = ProgConfig();
     escape_text = 0;

@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: MIT
+// Printing text that comes from outside the tool (comments, file names, the
+// program name) so that, on a terminal, no byte of it can drive the terminal.
+#ifndef ADIFINFO_SAFE_PRINT_H
+#define ADIFINFO_SAFE_PRINT_H
+
+// Nonzero when outside text is to be printed escaped: standard output is a
+// terminal. Set by the command line before anything is printed.
+extern int escape_text;
+
+// Prints s to standard output: as it is, or with escape_text set, every byte
+// outside printable ASCII, and the backslash, as \xhh, so that no input can
+// drive the terminal and the line reads back unambiguously.
+void print_text(const char *s);
+
+#endif
