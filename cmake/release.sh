@@ -170,7 +170,7 @@ build() {
 stage_folder() {
     local folder=$work/pack/$1
     mkdir -p "$folder"
-    cp "$src/LICENSE" "$src/README.md" "$src/CHANGELOG.md" "$folder"
+    cp "$src/LICENSE" "$src/README.md" "$src/CHANGELOG.md" "$src/examples/surround-5.1.adif" "$folder"
     echo "$folder"
 }
 stamp() {

@@ -6,11 +6,12 @@
 # what it holds, that it is made the same twice, and that it builds by itself.
 #
 #   cmake -DBUILD=<build folder> -DWORK=<scratch folder> -DVERSION=<x.y.z>
-#         -DEXAMPLE=<file> -DBINDIR=<bin> -DMANDIR=<share/man> -DSOURCE=<checkout>
-#         [-DEMULATOR="<command and words>"] -P package.cmake
+#         -DEXAMPLE=<file> -DBINDIR=<bin> -DMANDIR=<share/man> -DDOCDIR=<share/doc/adifinfo>
+#         -DSOURCE=<checkout> [-DEMULATOR="<command and words>"] -P package.cmake
 #
-# BINDIR and MANDIR are the install folders relative to the prefix: the BSDs
-# keep manual pages in man/, not share/man/.
+# BINDIR, MANDIR and DOCDIR are the install folders relative to the prefix: the
+# BSDs keep manual pages in man/, not share/man/. EXAMPLE is the sample file
+# that is installed in DOCDIR/examples for the manual page's EXAMPLES to run.
 cmake_minimum_required(VERSION 3.20)
 include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
 
@@ -20,14 +21,16 @@ execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${WORK
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "cmake --install failed")
 endif()
-foreach(path ${BINDIR}/adifinfo ${MANDIR}/man1/adifinfo.1)
+get_filename_component(example_name "${EXAMPLE}" NAME)
+set(installed_example "${WORK}/prefix/${DOCDIR}/examples/${example_name}")
+foreach(path ${BINDIR}/adifinfo ${MANDIR}/man1/adifinfo.1 ${DOCDIR}/examples/${example_name})
     if(NOT EXISTS "${WORK}/prefix/${path}")
         message(FATAL_ERROR "cmake --install did not install ${path}")
     endif()
 endforeach()
-run_program(rc "${WORK}/prefix/${BINDIR}/adifinfo" "${EXAMPLE}" OUTPUT_VARIABLE report)
+run_program(rc "${WORK}/prefix/${BINDIR}/adifinfo" "${installed_example}" OUTPUT_VARIABLE report)
 if(NOT rc EQUAL 0 OR NOT report MATCHES "\nADIF header:\n")
-    message(FATAL_ERROR "the installed tool did not report on ${EXAMPLE}")
+    message(FATAL_ERROR "the installed tool did not report on ${installed_example}")
 endif()
 
 find_program(DPKG_DEB dpkg-deb)
@@ -71,7 +74,7 @@ endif()
 
 execute_process(COMMAND "${DPKG_DEB}" -c "${debs}" OUTPUT_VARIABLE contents)
 foreach(path usr/bin/adifinfo usr/share/man/man1/adifinfo.1.gz usr/share/doc/adifinfo/copyright
-             usr/share/doc/adifinfo/changelog.gz)
+             usr/share/doc/adifinfo/changelog.gz usr/share/doc/adifinfo/examples/${example_name})
     if(NOT contents MATCHES " \\./${path}\n")
         message(FATAL_ERROR "${name} does not hold /${path}:\n${contents}")
     endif()
