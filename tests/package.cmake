@@ -100,6 +100,29 @@ if(NOT first STREQUAL second)
     message(FATAL_ERROR "two packages of one build differ: not reproducible")
 endif()
 
+# The package's changelog holds every word of CHANGELOG.md's released
+# sections, in order, punctuation and all: only the headings and the bullet
+# marks differ.
+execute_process(COMMAND "${DPKG_DEB}" -x "${debs}" "${WORK}/deb-files" COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND gzip -dc "${WORK}/deb-files/usr/share/doc/adifinfo/changelog.gz"
+                OUTPUT_VARIABLE packaged COMMAND_ERROR_IS_FATAL ANY)
+string(REGEX REPLACE "(^|\n)(adifinfo \\(| -- )[^\n]*" "" packaged "${packaged}")
+string(REGEX REPLACE "\n  \\* " "\n" packaged "${packaged}")
+file(READ "${SOURCE}/CHANGELOG.md" released)
+string(REGEX MATCH "\n## \\[[0-9.]+\\] - " first "${released}")
+string(FIND "${released}" "${first}" at)
+string(SUBSTRING "${released}" ${at} -1 released)
+string(REGEX REPLACE "\n#[^\n]*" "" released "${released}")
+string(REGEX REPLACE "\n- " "\n" released "${released}")
+foreach(text packaged released)
+    string(REGEX REPLACE "[ \n]+" " " ${text} "${${text}}")
+    string(STRIP "${${text}}" ${text})
+endforeach()
+if(NOT packaged STREQUAL released)
+    message(FATAL_ERROR "${name}: the changelog does not hold CHANGELOG.md's words:\n"
+                        "${packaged}\n\nCHANGELOG.md:\n${released}")
+endif()
+
 # Debian's own checker: not one error or warning.
 find_program(LINTIAN lintian)
 if(LINTIAN)
