@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # A thin wrapper over CMake.
 #   make run     build the tool and print the report of an example file
-#   make check   build everything and run the whole test suite
+#   make check   build everything, run the whole test suite, and list what it skipped and why
 #   make bench   measure the tool, dynamic and static, against a minimal C program, and
 #                the release's musl and hardened builds (bench/run.sh)
 #   make fuzz    build the fuzzer with clang and run it for FUZZ_SECONDS from fuzz/corpus
