@@ -167,10 +167,12 @@ build() {
 
 # Linux tarballs and the Windows zip: one folder of the package's name, its
 # files in name order, owned by root, stamped with SOURCE_DATE_EPOCH.
+# stage_folder NAME STAGE: the folder, with the documents and the sample
+# files that the install put in STAGE.
 stage_folder() {
     local folder=$work/pack/$1
     mkdir -p "$folder"
-    cp "$src/LICENSE" "$src/README.md" "$src/CHANGELOG.md" "$src/examples/surround-5.1.adif" "$folder"
+    cp "$src/LICENSE" "$src/README.md" "$src/CHANGELOG.md" "$2"/share/doc/adifinfo/examples/* "$folder"
     echo "$folder"
 }
 stamp() {
@@ -205,7 +207,7 @@ for row in x86_64: aarch64:qemu-aarch64 armv7:qemu-arm; do
     build "$arch-linux" -DCMAKE_TOOLCHAIN_FILE="$src/cmake/$arch-linux-musl.cmake" -DADIFINFO_STATIC=ON
     check "$arch-linux" "$work/$arch-linux/stage/bin/adifinfo" ${row#*:}
     name=adifinfo-$version-$arch-linux
-    folder=$(stage_folder "$name")
+    folder=$(stage_folder "$name" "$work/$arch-linux/stage")
     cp "$work/$arch-linux/stage/bin/adifinfo" "$work/$arch-linux/stage/share/man/man1/adifinfo.1" "$folder"
     stamp "$folder"
     tar --sort=name --format=gnu --owner=0 --group=0 --numeric-owner -C "$work/pack" -cf - "$name" |
@@ -223,7 +225,7 @@ quietly env WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot --init
 build x86_64-windows -DCMAKE_TOOLCHAIN_FILE="$src/cmake/mingw-w64.cmake"
 check x86_64-windows "$work/x86_64-windows/stage/bin/adifinfo.exe" wine
 name=adifinfo-$version-x86_64-windows
-folder=$(stage_folder "$name")
+folder=$(stage_folder "$name" "$work/x86_64-windows/stage")
 cp "$work/x86_64-windows/stage/bin/adifinfo.exe" "$folder"
 # The manual page as plain text, for a system without man.
 groff -man -Tascii -P -cbou "$src/man/adifinfo.1" >"$folder/adifinfo.txt"
