@@ -20,12 +20,12 @@
 #                 the dynamic tool
 #   hardening     the hardened tool's instructions against the dynamic tool's
 # Usage: bench/run.sh [tool] [input] [static tool] [musl tool] [hardened tool]
-# (defaults: build/adifinfo, the real file beside the project, none). Needs
+# (defaults: build/adifinfo, an encoder file of the suite, none). Needs
 # valgrind, strace and /usr/bin/time; musl-gcc and strip for the release row.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tool=${1:-build/adifinfo}
-input=${2:-../shared/corpus/stereo-ltp-48k.aac}
+input=${2:-tests/corpus/surround-7.1-lc-96k-cbr.aac}
 static=${3:-}
 musl=${4:-}
 hardened=${5:-}

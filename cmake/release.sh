@@ -13,9 +13,9 @@
 #
 # Everything is built from the source release itself, unpacked, so that only
 # what was committed goes in. Each binary, as it will be shipped, must report
-# the golden cases, the shipped example and the encoder files beside the
-# project exactly (under qemu-user or wine when foreign), or nothing more is
-# packed and the release fails. SOURCE_DATE_EPOCH is the last commit's time,
+# the golden cases, the shipped example and the suite's encoder files exactly
+# (under qemu-user or wine when foreign), or nothing more is packed and the
+# release fails. SOURCE_DATE_EPOCH is the last commit's time,
 # and no build path reaches a binary: two releases of one commit, made in two
 # folders, are the same bytes.
 #
@@ -24,7 +24,6 @@
 # The second word is the Debian package's Maintainer.
 set -eEuo pipefail
 cd "$(dirname "$0")/.."
-checkout=$PWD
 
 fail() {
     echo "release: $*" >&2
@@ -98,20 +97,16 @@ prefix_map="-ffile-prefix-map=$work/="
 # The checks' inputs: the golden cases, packed once by the build machine.
 c++ -O2 -o "$work/bitpack" "$src/tests/bitpack.cpp"
 # Each input with its expected report: the shipped examples, and the
-# encoder files beside the project.
+# encoder files of the source release.
 inputs=()
 for input in "$src"/examples/*.adif; do
     inputs+=("$input" "$src/tests/examples/$(basename "$input" .adif).expected")
 done
 example=("${inputs[@]:0:2}")
-corpus=$checkout/../shared/corpus
-if [ -d "$corpus" ]; then
-    for input in "$corpus"/*.aac; do
-        inputs+=("$input" "${input%.aac}.expected")
-    done
-else
-    echo "release: note: no encoder files in $corpus to check the binaries against"
-fi
+for input in "$src"/tests/corpus/*.aac; do
+    [ -e "$input" ] || fail "no encoder files in the source release's tests/corpus"
+    inputs+=("$input" "${input%.aac}.expected")
+done
 
 # check NAME TOOL [EMULATOR...]: the shipped binary against every case, and
 # its linkage (a static binary needs no library; a Windows one only Windows').

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The fuzz target: each input is a whole file handed to the tool's entry, with
-// the report going to /dev/null. The reader and the records are process-wide,
-// so they are put back as a fresh run of the tool finds them before each input.
+// The fuzz target: each input is a whole file handed to inspect(), the tool's
+// reading of one open file, twice: printed as it is, as to a pipe, and escaped,
+// as to a terminal. The report goes to /dev/null. The reader and the records
+// are process-wide, so they are put back as a fresh run of the tool finds them
+// before each pass.
 #include "cli.h"
 #include "fresh_run.h"
 
@@ -22,11 +24,14 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    FILE *in = memory_file(data, size);
-    if (in == NULL)
-        abort();
-    start_over(in);
-    inspect(in);
-    fclose(in);
+    for (int escape = 0; escape <= 1; escape++) {
+        FILE *in = memory_file(data, size);
+        if (in == NULL)
+            abort();
+        start_over(in);
+        escape_text = escape;
+        inspect(in);
+        fclose(in);
+    }
     return 0;
 }

@@ -15,7 +15,7 @@ ProgConfig prog_config;
 
 // One labelled number of the report.
 static void print_value(const char *label, int32_t value) {
-    printf("%-25s %d\n", label, value);
+    printf("%-25s %d\n", label, (int)value); // int32_t need not be int
 }
 
 // The comment line: its bytes up to the first NUL.

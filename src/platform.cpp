@@ -1,4 +1,10 @@
 // SPDX-License-Identifier: MIT
+// fileno and isatty are POSIX, not ISO C: a C library in its strict mode (as
+// -std=c++17 asks for) declares them only when POSIX is asked for.
+#if !defined(_WIN32) && !defined(_POSIX_C_SOURCE)
+#define _POSIX_C_SOURCE 200112L
+#endif
+
 #include "platform.h"
 
 #include <stdio.h>

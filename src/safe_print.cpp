@@ -12,7 +12,7 @@ void print_text(const char *s) {
     }
     for (; *s != '\0'; s++) {
         unsigned char c = (unsigned char)*s;
-        if (c < 0x20 || c > 0x7e || c == '\\')
+        if (c < 0x20 || c > 0x7e)
             printf("\\x%02x", c);
         else
             putchar(c);

@@ -9,8 +9,9 @@
 extern int escape_text;
 
 // Prints s to standard output: as it is, or with escape_text set, every byte
-// outside printable ASCII, and the backslash, as \xhh, so that no input can
-// drive the terminal and the line reads back unambiguously.
+// outside printable ASCII as \xhh, so that no input can drive the terminal.
+// The backslash is printable and stays as it is: on Windows it separates the
+// names of a path, which must read as the user typed it.
 void print_text(const char *s);
 
 #endif

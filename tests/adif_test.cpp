@@ -228,7 +228,9 @@ TEST(Terminal, BytesThatCouldDriveItAreEscaped) {
         {" ~", " ~"},
         {"\x1b]52;c;AAAA\x07", "\\x1b]52;c;AAAA\\x07"},
         {"\x1b[2J\r\nPCE number 9", "\\x1b[2J\\x0d\\x0aPCE number 9"},
-        {"a\\x41", "a\\x5cx41"},
+        // The backslash is printable, and a Windows path must read as typed.
+        {"a\\x41", "a\\x41"},
+        {"C:\\music\\nope.adif", "C:\\music\\nope.adif"},
         {"\x1f\x7f\x80\xff", "\\x1f\\x7f\\x80\\xff"},
         // OSC as a C1 control byte, and a path whose last name is hostile.
         {"\x9d"

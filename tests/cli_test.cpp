@@ -96,7 +96,7 @@ Outcome launch(const char *program, const std::vector<std::string> &args, Out ou
             fd = open(ptsname(tty), O_RDWR | O_NOCTTY);
             termios raw;
             tcgetattr(fd, &raw);
-            cfmakeraw(&raw); // no "\r\n" for "\n": the bytes as written
+            raw.c_oflag &= ~(tcflag_t)OPOST; // no "\r\n" for "\n": the bytes as written
             tcsetattr(fd, TCSANOW, &raw);
         }
         dup2(fd, 1);
@@ -316,7 +316,10 @@ TEST_F(CommandLine, EscapesUntrustedBytesOnlyOnATerminal) {
     spill(file, with_comment("\x1b]0;owned\x07 back\\slash \xff"));
     // ESC, BEL, DEL, a backslash and a C1 byte in a name that cannot be opened.
     const std::string hostile = "\x1b]0;pwned\x07\x1b[2J\x7f\\\x9d";
-    const std::string hostile_shown = "\\x1b]0;pwned\\x07\\x1b[2J\\x7f\\x5c\\x9d";
+    const std::string hostile_shown = "\\x1b]0;pwned\\x07\\x1b[2J\\x7f\\\\x9d";
+    // A Windows path: the backslash is printable, and reads as it was typed.
+    const std::string windows_path = "C:\\music\\nope.adif";
+    const std::string windows_self = "C:\\Program Files\\adifinfo\\adifinfo.exe";
     const struct {
         const char *name;
         std::vector<std::string> args;
@@ -326,7 +329,7 @@ TEST_F(CommandLine, EscapesUntrustedBytesOnlyOnATerminal) {
         {"a comment",
          {"adifinfo", file},
          "Comment: \x1b]0;owned\x07 back\\slash \xff\n",
-         "Comment: \\x1b]0;owned\\x07 back\\x5cslash \\xff\n",
+         "Comment: \\x1b]0;owned\\x07 back\\slash \\xff\n",
          0},
         {"a file name",
          {"adifinfo", dir + "/" + hostile},
@@ -337,6 +340,16 @@ TEST_F(CommandLine, EscapesUntrustedBytesOnlyOnATerminal) {
          {hostile},
          "usage: " + hostile + " <filename>\n",
          "usage: " + hostile_shown + " <filename>\n",
+         2},
+        {"a file name with backslashes",
+         {"adifinfo", windows_path},
+         "cant open " + windows_path + "\n",
+         "cant open " + windows_path + "\n",
+         2},
+        {"a program name with backslashes",
+         {windows_self},
+         "usage: " + windows_self + " <filename>\n",
+         "usage: " + windows_self + " <filename>\n",
          2},
     };
     for (const auto &c : cases) {

@@ -6,12 +6,25 @@
 #         (-DBITS=<description> -DBITPACK=<bitpack> | -DINPUT=<file>) [-DAS=<file name>]
 #         [-DEMULATOR="<command and words>"] [-DGROW_TO=<bytes> -DDD=<dd> [-DNATIVE=ON]]
 #         [-DNATIVE_BITPACK=ON] -P golden.cmake
+#   cmake -DTOOL=<adifinfo> -DWORK=<dir> -DNAME=<case> -DMISSING=<name> [-DSHOWN=<name>]
+#         [-DCONSOLE=ON] [-DEMULATOR="<command and words>"] -P golden.cmake
 #
 # A description (see bitpack.cpp) is packed into the input first; its line
 # "#! exit N" gives the expected status. Otherwise the status must be 0.
 # EMULATOR, in a cross build, runs both programs (wine for Windows); with
 # NATIVE_BITPACK, bitpack is the build machine's own and runs without it (the
 # release checks each foreign binary so).
+#
+# MISSING is a name that nothing has, given to the tool just as it stands: the
+# tool must answer "cant open" with it, or with SHOWN when that is given (the
+# name as a terminal shows it), and exit 2.
+#
+# CONSOLE runs the tool on a pseudo-terminal (script(1)), where wine gives a
+# Windows program a console. The console is drawn with sequences of its own
+# (the cursor hidden and shown around each character, a space as a cursor
+# move after the rest of the line is erased) and ends each line in "\r\n":
+# they are taken off, and what is compared is the text the console shows.
+# Standard error shares the terminal there.
 #
 # GROW_TO makes the input a copy that a hole extends to that many bytes (a
 # sparse file: the size without the disk space), removed after the run. With
@@ -59,7 +72,15 @@ endif()
 if(DEFINED GROW_TO AND NOT DEFINED AS)
     set(AS "${NAME}.adif")
 endif()
-if(DEFINED AS)
+if(DEFINED MISSING)
+    if(NOT DEFINED SHOWN)
+        set(SHOWN "${MISSING}")
+    endif()
+    set(EXPECTED "${WORK}/${NAME}.expected")
+    file(WRITE "${EXPECTED}" "cant open ${SHOWN}\n")
+    set(STATUS 2)
+    set(INPUT "${MISSING}")
+elseif(DEFINED AS)
     set(named "${WORK}/${AS}")
     file(REMOVE "${named}")
     if(INPUT)
@@ -86,7 +107,31 @@ if(DEFINED GROW_TO)
 endif()
 
 set(actual "${WORK}/${NAME}.out")
-run_program(rc "${TOOL}" "${INPUT}" OUTPUT_FILE "${actual}" ERROR_VARIABLE err)
+if(CONSOLE)
+    find_program(SCRIPT script)
+    if(NOT SCRIPT)
+        message("SKIPPED: no script(1) to make a pseudo-terminal with")
+        return()
+    endif()
+    if(NOT EXISTS "${TOOL}")
+        message(FATAL_ERROR "cannot start ${TOOL}: there is no such file")
+    endif()
+    # script(1) hands its command to the shell: each word quoted.
+    set(line "")
+    foreach(word IN LISTS emulator ITEMS "${TOOL}" "${INPUT}")
+        string(REPLACE "'" "'\\''" word "${word}")
+        string(APPEND line " '${word}'")
+    endforeach()
+    execute_process(COMMAND "${SCRIPT}" -qec "${line}" /dev/null RESULT_VARIABLE rc
+                    OUTPUT_VARIABLE shown ERROR_VARIABLE err)
+    string(ASCII 27 esc)
+    string(REPLACE "${esc}[K${esc}[1C" " " shown "${shown}")
+    string(REGEX REPLACE "${esc}\\[[0-9;?]*[A-Za-z]" "" shown "${shown}")
+    string(REPLACE "\r" "" shown "${shown}")
+    file(WRITE "${actual}" "${shown}")
+else()
+    run_program(rc "${TOOL}" "${INPUT}" OUTPUT_FILE "${actual}" ERROR_VARIABLE err)
+endif()
 if(DEFINED GROW_TO)
     file(REMOVE "${INPUT}")
 endif()
