@@ -61,10 +61,22 @@ macro(end_bullet)
         set(bullet "")
     endif()
 endmacro()
+# Each entry must be later than the one below it, and CHANGELOG.md gives days
+# only: the newest release of a day is stamped 23:59, the one before it on the
+# same day a minute earlier, and so on.
+set(previous_date "")
+set(same_day 0)
 macro(end_release)
     end_bullet()
     if(NOT version STREQUAL "")
-        execute_process(COMMAND date -u -R -d "${date} 00:00:00" OUTPUT_VARIABLE stamp
+        if(date STREQUAL previous_date)
+            math(EXPR same_day "${same_day} + 1")
+        else()
+            set(same_day 0)
+        endif()
+        set(previous_date "${date}")
+        math(EXPR minute "59 - ${same_day}")
+        execute_process(COMMAND date -u -R -d "${date} 23:${minute}:00" OUTPUT_VARIABLE stamp
                         OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
         string(APPEND changelog "${CPACK_PACKAGE_NAME} (${version}) unstable; urgency=medium\n\n"
                "${entry}\n -- ${CPACK_PACKAGE_CONTACT}  ${stamp}\n\n")
