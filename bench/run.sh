@@ -25,7 +25,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tool=${1:-build/adifinfo}
-input=${2:-tests/corpus/surround-7.1-lc-96k-cbr.aac}
+input=${2:-tests/corpus/surround-7.1-lc-96k-cbr.aac} # the longest element lists of the encoder files
 static=${3:-}
 musl=${4:-}
 hardened=${5:-}

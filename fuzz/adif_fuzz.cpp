@@ -24,14 +24,15 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    FILE *in = memory_file(data, size);
+    if (in == NULL)
+        abort();
     for (int escape = 0; escape <= 1; escape++) {
-        FILE *in = memory_file(data, size);
-        if (in == NULL)
-            abort();
+        rewind(in); // back to the first byte, end of file and error cleared
         start_over(in);
         escape_text = escape;
         inspect(in);
-        fclose(in);
     }
+    fclose(in);
     return 0;
 }

@@ -5,12 +5,18 @@
 # ends without an exit status (killed by a signal).
 #
 #   run_program(<result variable> <program> [<argument>...] [<execute_process option>...])
+#   require_program(<program>): only the first of those checks, for a script
+#   that starts the program its own way.
 separate_arguments(emulator UNIX_COMMAND "${EMULATOR}")
 
-macro(run_program result program)
+macro(require_program program)
     if(NOT EXISTS "${program}")
         message(FATAL_ERROR "cannot start ${program}: there is no such file")
     endif()
+endmacro()
+
+macro(run_program result program)
+    require_program("${program}")
     execute_process(COMMAND ${emulator} "${program}" ${ARGN} RESULT_VARIABLE ${result})
     # A number when it exited; otherwise a message ("No such file or
     # directory", "Segmentation fault", ...).
