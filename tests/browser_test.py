@@ -1,0 +1,356 @@
+#!/usr/bin/python3
+# SPDX-License-Identifier: MIT
+"""The page in headless Chromium, driven through its own file input, against
+the native tool: one row of checks a run.
+
+  browser_test.py ROW --page PAGE --tool ADIFINFO --bitpack BITPACK
+                  --golden DIR --inputs FILE... --work DIR
+                  [--chromium PATH] [--chromedriver PATH]
+
+For each file the page reports, the report's bytes must be the native tool's
+standard output, the status the native exit status (and its words the right
+ones), and what the page shows the native tool's output on a terminal. The
+rows:
+
+  reports      every golden case (packed with bitpack), and every input, at once
+  names        files whose names are not ASCII: shown as a terminal shows them
+  batch        500 files at once; prints the time against the native tool
+  large-file   a sparse file of 1 GiB: only its start is read
+  download     the Download link's file is the report's bytes; Copy only for text
+  no-network   the page asks for nothing beyond itself, and its policy forbids it
+
+Prints "SKIPPED: reason" and exits 0 where Chromium, its driver or selenium is
+missing. Runs with Debian's own python3 (its python3-selenium).
+"""
+import argparse
+import glob
+import os
+import shutil
+import subprocess
+import sys
+import time
+import tty
+
+STATUS_WORDS = {0: "Complete", 1: "Incomplete", 2: "Unreadable"}
+# The bytes the page may read of a file, at most.
+SPAN = 65536
+
+
+def fail(message):
+    print(f"FAILED: {message}")
+    sys.exit(1)
+
+
+def native(tool, path, terminal=False, cwd=None):
+    """The native tool's (status, standard output) for path, its output on a
+    pipe, or on a pseudo-terminal in raw mode (no "\\r" added)."""
+    if not terminal:
+        done = subprocess.run([tool, path], stdout=subprocess.PIPE, cwd=cwd, check=False)
+        return done.returncode, done.stdout
+    master, slave = os.openpty()
+    tty.setraw(slave)
+    done = subprocess.run([tool, path], stdout=slave, cwd=cwd, check=False)
+    os.close(slave)
+    shown = b""
+    while True:
+        try:
+            chunk = os.read(master, 65536)
+        except OSError:
+            break
+        if not chunk:
+            break
+        shown += chunk
+    os.close(master)
+    return done.returncode, shown
+
+
+def shown_name(tool, name, work):
+    """How the native tool shows a name on a terminal: in "cant open", run
+    where nothing has that name."""
+    empty = os.path.join(work, "nothing-here")
+    os.makedirs(empty, exist_ok=True)
+    status, shown = native(tool, name, terminal=True, cwd=empty)
+    prefix = b"cant open "
+    if status != 2 or not shown.startswith(prefix) or not shown.endswith(b"\n"):
+        fail(f"the native tool did not answer 'cant open' for {name!r}: {shown!r}")
+    return shown[len(prefix):-1].decode("ascii")
+
+
+def start_browser(args, downloads=None):
+    try:
+        from selenium import webdriver
+        from selenium.webdriver.chrome.service import Service
+    except ImportError:
+        print("SKIPPED: no selenium for /usr/bin/python3 (Debian: python3-selenium)")
+        sys.exit(0)
+    for program in (args.chromium, args.chromedriver):
+        if not program or not os.access(program, os.X_OK):
+            print("SKIPPED: no Chromium and ChromeDriver (Debian: chromium, chromium-driver)")
+            sys.exit(0)
+    options = webdriver.ChromeOptions()
+    options.binary_location = args.chromium
+    # Headless, with nothing of the browser's own reaching for the network.
+    for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
+                 "--disable-background-networking", "--disable-component-update",
+                 "--disable-sync", "--disable-default-apps", "--no-first-run",
+                 "--disable-extensions", "--window-size=1200,900",
+                 f"--user-data-dir={os.path.join(args.work, 'profile')}"):
+        options.add_argument(flag)
+    options.set_capability("goog:loggingPrefs", {"performance": "ALL", "browser": "ALL"})
+    shutil.rmtree(os.path.join(args.work, "profile"), ignore_errors=True)
+    driver = webdriver.Chrome(service=Service(args.chromedriver), options=options)
+    driver.set_script_timeout(120)
+    if downloads:
+        driver.execute_cdp_cmd("Browser.setDownloadBehavior",
+                               {"behavior": "allow", "downloadPath": downloads})
+    driver.get_log("performance")  # what the browser asked for before the page: not the page's
+    driver.get("file://" + os.path.abspath(args.page))
+    return driver
+
+
+def open_files(driver, paths, timeout=120):
+    """Gives the page paths through its file input, waits for their reports,
+    and returns (seconds taken, the page's results for them)."""
+    from selenium.webdriver.common.by import By
+    before = int(driver.execute_script("return Number(document.body.dataset.reported || 0)"))
+    begun = time.monotonic()
+    driver.find_element(By.ID, "files").send_keys("\n".join(os.path.abspath(p) for p in paths))
+    want = before + len(paths)
+    while int(driver.execute_script("return Number(document.body.dataset.reported || 0)")) < want:
+        if time.monotonic() - begun > timeout:
+            fail(f"the page reported {before} of {want} files in {timeout} s")
+        time.sleep(0.02)
+    taken = time.monotonic() - begun
+    results = driver.execute_script("""
+        const items = document.querySelectorAll('#reports > li');
+        return window.adifinfo.results.slice(arguments[0]).map((r, i) => {
+            const item = items[arguments[0] + i];
+            return {path: r.path, status: r.status, read: r.read, shown: r.shown,
+                    output: r.output === null ? null : Array.from(r.output),
+                    heading: item.querySelector('h3').textContent,
+                    words: item.querySelector('.status').textContent};
+        });""", before)
+    return taken, results
+
+
+def check(tool, paths, results, work, names=False):
+    """Each result against the native tool on its file; returns how many
+    checks failed, each one named."""
+    failures = 0
+    for path, result in zip(paths, results):
+        problems = []
+        status, output = native(tool, path)
+        _, shown = native(tool, path, terminal=True)
+        if result["status"] != status:
+            problems.append(f"status {result['status']}, the native tool's {status}")
+        if result["output"] is None or bytes(result["output"]) != output:
+            problems.append(f"report differs from the native tool's:\n{output!r}\n{result['output']!r}")
+        if result["shown"] != shown.decode("ascii"):
+            problems.append(f"shown report differs from the native tool's on a terminal:\n"
+                            f"{shown!r}\n{result['shown']!r}")
+        if not result["words"].startswith(STATUS_WORDS[status] + ":"):
+            problems.append(f"status words {result['words']!r} for status {status}")
+        if result["read"] > SPAN:
+            problems.append(f"read {result['read']} bytes of the file")
+        if names:
+            want = shown_name(tool, os.path.basename(path), work)
+            if result["heading"] != want:
+                problems.append(f"name shown as {result['heading']!r}, a terminal's {want!r}")
+        if problems:
+            failures += 1
+            print(f"{os.path.basename(path)}: " + "; ".join(problems))
+    return failures
+
+
+def golden_inputs(args):
+    """Every golden case packed into the work folder, and every input."""
+    packed = os.path.join(args.work, "golden")
+    os.makedirs(packed, exist_ok=True)
+    paths = []
+    for bits in sorted(glob.glob(os.path.join(args.golden, "*.bits"))):
+        path = os.path.join(packed, os.path.basename(bits)[:-5] + ".adif")
+        subprocess.run([args.bitpack, bits, path], check=True)
+        paths.append(path)
+    if not paths:
+        fail(f"no golden cases in {args.golden}")
+    return paths + args.inputs
+
+
+def row_reports(args, driver):
+    paths = golden_inputs(args)
+    _, results = open_files(driver, paths)
+    failures = check(args.tool, paths, results, args.work)
+    print(f"{len(paths) - failures} of {len(paths)} files as the native tool reports them")
+    return failures
+
+
+def row_names(args, driver):
+    folder = os.path.join(args.work, "names")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    paths = []
+    for name in ("café.adif", "日本語 ファイル.adif", "emoji-🎵 (copy).adif", "a\\b.adif"):
+        path = os.path.join(folder, name)
+        shutil.copyfile(args.inputs[0], path)
+        paths.append(path)
+    _, results = open_files(driver, paths)
+    return check(args.tool, paths, results, args.work, names=True)
+
+
+def row_batch(args, driver):
+    folder = os.path.join(args.work, "batch")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    sources = golden_inputs(args)
+    paths = []
+    for i in range(500):
+        source = sources[i % len(sources)]
+        path = os.path.join(folder, f"{i:03d}-{os.path.basename(source)}")
+        shutil.copyfile(source, path)
+        paths.append(path)
+    one, _ = open_files(driver, paths[:1])
+    many, results = open_files(driver, paths, timeout=300)
+    begun = time.monotonic()
+    for path in paths:
+        native(args.tool, path)
+    native_many = time.monotonic() - begun
+    print(f"page: 1 file {one * 1000:.0f} ms, 500 files {many:.2f} s; the native tool, one "
+          f"process a file, 500 files {native_many:.2f} s")
+    return check(args.tool, paths, results, args.work)
+
+
+def row_large_file(args, driver):
+    path = os.path.join(args.work, "large-file.adif")
+    shutil.copyfile(args.inputs[0], path)
+    os.truncate(path, 1 << 30)
+    try:
+        taken, results = open_files(driver, [path])
+        print(f"1 GiB file reported in {taken * 1000:.0f} ms, {results[0]['read']} bytes read")
+        return check(args.tool, [path], results, args.work)
+    finally:
+        os.remove(path)
+
+
+def row_download(args, driver):
+    from selenium.webdriver.common.by import By
+    paths = golden_inputs(args)
+    texts = [p for p in paths if valid_utf8(native(args.tool, p)[1])]
+    others = [p for p in paths if not valid_utf8(native(args.tool, p)[1])]
+    if not texts or not others:
+        fail("the golden cases need a report that is UTF-8 and one that is not")
+    chosen = [texts[0], others[0]]
+    _, results = open_files(driver, chosen)
+    failures = check(args.tool, chosen, results, args.work)
+    items = driver.find_elements(By.CSS_SELECTOR, "#reports > li")
+    for path, item in zip(chosen, items):
+        name = os.path.basename(path) + ".adifinfo"
+        saved = os.path.join(args.downloads, name)
+        item.find_element(By.LINK_TEXT, "Download").click()
+        begun = time.monotonic()
+        while not os.path.exists(saved) and time.monotonic() - begun < 20:
+            time.sleep(0.05)
+        if not os.path.exists(saved):
+            print(f"{name}: Download saved nothing")
+            failures += 1
+            continue
+        with open(saved, "rb") as file:
+            if file.read() != native(args.tool, path)[1]:
+                print(f"{name}: the downloaded report differs from the native tool's")
+                failures += 1
+        copy = item.find_element(By.TAG_NAME, "button")
+        if copy.is_enabled() != (path in texts):
+            print(f"{name}: Copy is {'on' if copy.is_enabled() else 'off'} for a report "
+                  f"{'of' if path in texts else 'not of'} text")
+            failures += 1
+    return failures
+
+
+def valid_utf8(data):
+    try:
+        data.decode("utf-8")
+        return True
+    except UnicodeDecodeError:
+        return False
+
+
+def row_no_network(args, driver):
+    paths = golden_inputs(args)
+    _, results = open_files(driver, paths)
+    failures = check(args.tool, paths, results, args.work)
+    # The policy in force: a request from the page is refused by it, and says so.
+    refused = driver.execute_async_script("""
+        const done = arguments[arguments.length - 1];
+        const seen = [];
+        document.addEventListener('securitypolicyviolation', (e) => seen.push(e.effectiveDirective));
+        const image = new Image();
+        image.src = 'http://127.0.0.1:9/image.png';
+        fetch('http://127.0.0.1:9/data').then(() => 'fetched', () => 'refused')
+            .then((fetched) => setTimeout(() => done({fetched, seen}), 200));""")
+    if refused["fetched"] != "refused" or sorted(refused["seen"]) != ["connect-src", "img-src"]:
+        print(f"the page's policy did not refuse a fetch and an image: {refused}")
+        failures += 1
+    page = "file://" + os.path.abspath(args.page)
+    import json
+    asked = []
+    for entry in driver.get_log("performance"):
+        message = json.loads(entry["message"])["message"]
+        if message["method"] == "Network.requestWillBeSent":
+            url = message["params"]["request"]["url"]
+            if message["params"].get("documentURL") != page:
+                continue  # the browser's own pages (its new tab), not this one's
+            if url != page and not url.startswith("http://127.0.0.1:9/"):
+                asked.append(url)
+    if asked:
+        print(f"the page asked for {asked}")
+        failures += 1
+    return failures
+
+
+ROWS = {
+    "reports": row_reports,
+    "names": row_names,
+    "batch": row_batch,
+    "large-file": row_large_file,
+    "download": row_download,
+    "no-network": row_no_network,
+}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("row", choices=sorted(ROWS))
+    for name in ("page", "tool", "bitpack", "golden", "work"):
+        parser.add_argument(f"--{name}", required=True)
+    parser.add_argument("--inputs", nargs="+", required=True)
+    parser.add_argument("--chromium", default=shutil.which("chromium"))
+    parser.add_argument("--chromedriver", default=shutil.which("chromedriver"))
+    args = parser.parse_args()
+    args.work = os.path.abspath(os.path.join(args.work, args.row))
+    args.tool = os.path.abspath(args.tool)
+    os.makedirs(args.work, exist_ok=True)
+    for path in (args.page, args.tool, args.bitpack):
+        if not os.path.exists(path):
+            fail(f"no {path}")
+    args.downloads = None
+    if args.row == "download":
+        args.downloads = os.path.join(args.work, "downloads")
+        shutil.rmtree(args.downloads, ignore_errors=True)
+        os.makedirs(args.downloads)
+    driver = start_browser(args, args.downloads)
+    try:
+        errors = [e for e in driver.get_log("browser") if e["level"] == "SEVERE"]
+        failures = ROWS[args.row](args, driver)
+        errors += [e for e in driver.get_log("browser") if e["level"] == "SEVERE"
+                   and (args.row != "no-network" or "127.0.0.1:9" not in e["message"]
+                        and "Content Security Policy" not in e["message"])]
+    finally:
+        driver.quit()
+    for error in errors:
+        print(f"the page's console: {error['message']}")
+    if failures or errors:
+        fail(f"{args.row}: {failures} checks failed, {len(errors)} errors on the console")
+    print(f"{args.row}: passed")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,81 @@
+# SPDX-License-Identifier: MIT
+# Included by tests/CMakeLists.txt: the page and the npm package, the tool
+# built with emscripten in a build of its own inside this one (BUILD/web),
+# each run against the native tool of this build.
+#
+#   npm.*       the package installed from its tarball into a folder of its
+#               own (npm install -g --prefix), and every row of the native
+#               tool's above run on its command
+#   browser.*   the page in headless Chromium (tests/browser_test.py)
+set(web_build ${PROJECT_BINARY_DIR}/web)
+set(page ${web_build}/adifinfo-${PROJECT_VERSION}.html)
+set(tarball ${web_build}/adifinfo-${PROJECT_VERSION}.tgz)
+
+find_program(EMCMAKE emcmake)
+find_program(NODE NAMES node nodejs)
+find_program(NPM npm)
+if(CMAKE_CROSSCOMPILING)
+    set(no_web "the page and the npm package are checked in a build for the build machine")
+elseif(ADIFINFO_SANITIZE OR ADIFINFO_FUZZ)
+    set(no_web "a sanitizer build checks the native tool")
+elseif(NOT ADIFINFO_TEST_WEB)
+    set(no_web "off with -DADIFINFO_TEST_WEB=OFF")
+elseif(NOT EMCMAKE OR NOT NODE OR NOT NPM)
+    set(no_web "the page and the npm package need emscripten, Node.js and npm (Debian: emscripten npm)")
+endif()
+set(browser_rows reports names batch large-file download no-network)
+if(no_web)
+    adifinfo_skipped_test(npm "${no_web}")
+    foreach(row ${browser_rows})
+        adifinfo_skipped_test(browser.${row} "${no_web}")
+    endforeach()
+    return()
+endif()
+
+# emscripten's own tools run on Node.js and need acorn, which Debian keeps in
+# /usr/share/nodejs: found there by a Node.js that is not Debian's own.
+set(node_path $ENV{NODE_PATH})
+if(EXISTS /usr/share/nodejs)
+    set(node_path /usr/share/nodejs:${node_path})
+endif()
+set(with_node_path ${CMAKE_COMMAND} -E env NODE_PATH=${node_path})
+include(ExternalProject)
+ExternalProject_Add(
+    web
+    SOURCE_DIR ${PROJECT_SOURCE_DIR}
+    BINARY_DIR ${web_build}
+    CONFIGURE_COMMAND ${with_node_path} ${EMCMAKE} ${CMAKE_COMMAND} -S <SOURCE_DIR> -B <BINARY_DIR>
+                      -DADIFINFO_BUILD_TESTS=OFF -DADIFINFO_WERROR=${ADIFINFO_WERROR}
+                      -DCMAKE_BUILD_TYPE=Release
+    BUILD_COMMAND ${with_node_path} ${CMAKE_COMMAND} --build <BINARY_DIR>
+    BUILD_ALWAYS ON
+    INSTALL_COMMAND "")
+
+# The package, as a user installs it: from the tarball, into a prefix.
+set(npm_prefix ${CMAKE_CURRENT_BINARY_DIR}/npm-prefix)
+add_test(NAME npm.install
+         COMMAND ${CMAKE_COMMAND} -DNPM=${NPM} -DTARBALL=${tarball} -DPREFIX=${npm_prefix}
+                 -P ${CMAKE_CURRENT_SOURCE_DIR}/npm-install.cmake)
+set_tests_properties(npm.install PROPERTIES FIXTURES_SETUP npm)
+adifinfo_tool_rows(npm. ${npm_prefix}/bin/adifinfo ${CMAKE_CURRENT_BINARY_DIR}/golden-npm "" npm)
+
+# Debian's own python3 has Debian's python3-selenium; the script says why it
+# skips where either is missing, or Chromium.
+find_program(SYSTEM_PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH)
+find_program(SYSTEM_PYTHON3 python3)
+find_program(CHROMIUM NAMES chromium chromium-browser)
+find_program(CHROMEDRIVER chromedriver)
+foreach(row ${browser_rows})
+    if(NOT SYSTEM_PYTHON3)
+        adifinfo_skipped_test(browser.${row} "no python3 to drive Chromium with")
+        continue()
+    endif()
+    add_test(NAME browser.${row}
+             COMMAND ${SYSTEM_PYTHON3} ${CMAKE_CURRENT_SOURCE_DIR}/browser_test.py ${row}
+                     --page ${page} --tool $<TARGET_FILE:adifinfo>
+                     --bitpack $<TARGET_FILE:bitpack> --golden ${CMAKE_CURRENT_SOURCE_DIR}/golden
+                     --inputs ${examples} ${corpus_inputs} --work ${CMAKE_CURRENT_BINARY_DIR}/browser
+                     --chromium ${CHROMIUM} --chromedriver ${CHROMEDRIVER})
+    set_tests_properties(browser.${row} PROPERTIES SKIP_REGULAR_EXPRESSION "SKIPPED:"
+                                                   ENVIRONMENT LC_ALL=C.UTF-8)
+endforeach()

@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: MIT
+// Makes the page and the npm package's folder from the module emscripten
+// built:
+//
+//   node assemble.js --version V --module adifinfo.js --source DIR
+//                    --page adifinfo-V.html --package FOLDER
+//
+// The module is emscripten's script with the WebAssembly code beside it in
+// adifinfo.wasm; both become one script, the code as base64 in the factory's
+// property wasm (run.js compiles it). The page takes that script, run.js,
+// page.js and page.css inline, under a Content-Security-Policy that allows
+// exactly those (by their hashes) and WebAssembly, and nothing from anywhere.
+// The same input gives the same bytes.
+'use strict';
+const crypto = require('crypto');
+const fs = require('fs');
+const path = require('path');
+
+function options(words) {
+    const result = {};
+    for (let i = 0; i < words.length; i += 2) {
+        if (!words[i].startsWith('--') || i + 1 >= words.length)
+            throw new Error(`usage: node assemble.js --version V --module M --source DIR --page P --package DIR`);
+        result[words[i].slice(2)] = words[i + 1];
+    }
+    for (const name of ['version', 'module', 'source', 'page', 'package'])
+        if (!(name in result))
+            throw new Error(`--${name} is missing`);
+    return result;
+}
+
+const escapes = {'&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;'};
+function html(text) {
+    return text.replace(/[&<>"]/g, (c) => escapes[c]);
+}
+
+// The README's table of the report's lines, as HTML: one table, one page of
+// truth. Markdown's `code` becomes <code>.
+function reportTable(readme) {
+    const lines = readme.split('\n');
+    const start = lines.indexOf('| line | meaning |');
+    if (start < 0)
+        throw new Error('README.md has no table "| line | meaning |"');
+    const cells = (line) => line.slice(1, -1).split('|').map((cell) => cell.trim());
+    const inline = (text) =>
+        html(text).replace(/`([^`]*)`/g, (match, code) => `<code>${code}</code>`);
+    let rows = '';
+    for (let i = start + 2; i < lines.length && lines[i].startsWith('|'); i++) {
+        const [line, meaning] = cells(lines[i]);
+        rows += `<tr><th scope="row">${inline(line)}</th><td>${inline(meaning)}</td></tr>\n`;
+    }
+    const [head1, head2] = cells(lines[start]);
+    return `<table>\n<thead><tr><th scope="col">${head1}</th><th scope="col">${head2}</th></tr></thead>\n` +
+           `<tbody>\n${rows}</tbody>\n</table>`;
+}
+
+function sha256(text) {
+    return `'sha256-${crypto.createHash('sha256').update(text, 'utf8').digest('base64')}'`;
+}
+
+// Fills each @NAME@ of a template; every one must be known.
+function fill(template, values) {
+    return template.replace(/@([A-Z_]+)@/g, (match, name) => {
+        if (!(name in values))
+            throw new Error(`no value for ${match}`);
+        return values[name];
+    });
+}
+
+function main() {
+    const o = options(process.argv.slice(2));
+    const web = __dirname;
+    const read = (file) => fs.readFileSync(file, 'utf8');
+
+    const wasm = fs.readFileSync(o.module.replace(/\.js$/, '.wasm'));
+    const module = `${read(o.module).trimEnd()}\ncreateAdifinfo.wasm = "${wasm.toString('base64')}";\n`;
+    const run = read(path.join(web, 'run.js'));
+
+    // The page. A script or style element's text is hashed as it stands
+    // between its tags; </script> cannot occur in these scripts (checked).
+    const script = `\n${module}\n${run}\n${read(path.join(web, 'page.js'))}`;
+    if (/<\/script/i.test(script))
+        throw new Error('a script holds </script>');
+    const style = `\n${read(path.join(web, 'page.css'))}`;
+    const policy = [
+        "default-src 'none'",
+        `script-src ${sha256(script)} 'wasm-unsafe-eval'`,
+        `style-src ${sha256(style)}`,
+        "img-src 'none'",
+        "base-uri 'none'",
+        "form-action 'none'",
+    ].join('; ');
+    const page = fill(read(path.join(web, 'page.html')), {
+        VERSION: html(o.version),
+        POLICY: html(policy),
+        STYLE: style,
+        SCRIPT: script,
+        REPORT_TABLE: reportTable(read(path.join(o.source, 'README.md'))),
+    });
+    fs.writeFileSync(o.page, page);
+
+    // The npm package's folder, for npm pack.
+    const npm = path.join(web, 'npm');
+    fs.mkdirSync(path.join(o.package, 'bin'), {recursive: true});
+    fs.mkdirSync(path.join(o.package, 'lib'), {recursive: true});
+    fs.writeFileSync(path.join(o.package, 'package.json'),
+                     fill(read(path.join(npm, 'package.json')), {VERSION: o.version}));
+    fs.writeFileSync(path.join(o.package, 'README.md'), fill(read(path.join(npm, 'README.md')), {VERSION: o.version}));
+    fs.copyFileSync(path.join(o.source, 'LICENSE'), path.join(o.package, 'LICENSE'));
+    fs.writeFileSync(path.join(o.package, 'lib', 'adifinfo-module.js'), module);
+    fs.writeFileSync(path.join(o.package, 'lib', 'run.js'), run);
+    fs.copyFileSync(path.join(npm, 'adifinfo.js'), path.join(o.package, 'bin', 'adifinfo.js'));
+    fs.chmodSync(path.join(o.package, 'bin', 'adifinfo.js'), 0o755);
+}
+
+try {
+    main();
+} catch (error) {
+    process.stderr.write(`assemble.js: ${error.message}\n`);
+    process.exitCode = 1;
+}
