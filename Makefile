@@ -11,7 +11,8 @@
 #   make release ADIFINFO_MAINTAINER="Name <address>"
 #                every download in $(BUILD)/release/: static Linux binaries (musl) for
 #                x86_64, aarch64 and armv7, the Windows zip, the hardened .deb, the
-#                source release and SHA256SUMS, each binary checked first (cmake/release.sh)
+#                page and npm package (emscripten), the source release and SHA256SUMS,
+#                each binary, the package and the page checked first (cmake/release.sh)
 # BUILD names the build folder (relative or absolute); WERROR=ON turns
 # warnings into errors; CMAKE_FLAGS passes anything else to CMake.
 # Written for any make: GNU make from 3.81 on, and BSD make.

@@ -8,14 +8,18 @@
 #   adifinfo-VERSION-armv7-linux.tar.gz     page, LICENSE, README.md and CHANGELOG.md
 #   adifinfo-VERSION-x86_64-windows.zip     adifinfo.exe (mingw-w64), the manual page as text
 #   adifinfo_VERSION_amd64.deb              dynamic, with Debian's hardening flags
+#   adifinfo-VERSION.html                   the page: the tool built with emscripten,
+#                                           for any browser, from disk
+#   adifinfo-VERSION.tgz                    the npm package of the same build
 #   adifinfo-VERSION.tar.gz                 the source release (make dist)
 #   SHA256SUMS                              for sha256sum -c
 #
 # Everything is built from the source release itself, unpacked, so that only
 # what was committed goes in. Each binary, as it will be shipped, must report
 # the golden cases, the shipped example and the suite's encoder files exactly
-# (under qemu-user or wine when foreign), or nothing more is packed and the
-# release fails. SOURCE_DATE_EPOCH is the last commit's time,
+# (under qemu-user or wine when foreign; the npm package's command under
+# Node.js, the page in headless Chromium, each against the checked x86_64
+# binary), or nothing more is packed and the release fails. SOURCE_DATE_EPOCH is the last commit's time,
 # and no build path reaches a binary: two releases of one commit, made in two
 # folders, are the same bytes.
 #
@@ -45,7 +49,9 @@ for row in cmake:cmake git:git make:make zip:zip groff:groff-base readelf:binuti
     qemu-aarch64:qemu-user qemu-arm:qemu-user dpkg-buildflags:dpkg-dev lintian:lintian \
     /usr/lib/x86_64-linux-musl/libc.a:musl-dev \
     /usr/lib/aarch64-linux-musl/libc.a:musl-dev:arm64 \
-    /usr/lib/arm-linux-musleabihf/libc.a:musl-dev:armhf; do
+    /usr/lib/arm-linux-musleabihf/libc.a:musl-dev:armhf \
+    emcmake:emscripten node:nodejs npm:npm chromium:chromium chromedriver:chromium-driver \
+    /usr/lib/python3/dist-packages/selenium:python3-selenium; do
     what=${row%%:*}
     if [[ $what == /* ]]; then [ -e "$what" ]; else command -v "$what" >/dev/null; fi ||
         missing+=("${row#*:}")
@@ -132,7 +138,7 @@ check() {
     [[ $tool != *.exe ]] || inspector=(-DINSPECTOR=x86_64-w64-mingw32-objdump)
     [ "$name" != deb ] || inspector=(-DINSPECTOR=readelf)
     args=(-DTOOL="$tool")
-    try linkage "$src/tests/linkage.cmake" "${inspector[@]}"
+    [ "$name" = npm ] || try linkage "$src/tests/linkage.cmake" "${inspector[@]}"
     if [ ${#failed[@]} -ne 0 ]; then
         cat "$work/check-$name.failed" >&2
         fail "the $name binary failed ${#failed[@]} of $count checks (${failed[*]}): nothing more is packed"
@@ -226,6 +232,26 @@ cp "$work/x86_64-windows/stage/bin/adifinfo.exe" "$folder"
 groff -man -Tascii -P -cbou "$src/man/adifinfo.1" >"$folder/adifinfo.txt"
 stamp "$folder"
 (cd "$work/pack" && find "$name" -type f | sort | zip -X -9 -q "$out/$name.zip" -@)
+
+# The page and the npm package: one emscripten build, whose own tools need
+# Debian's acorn (in /usr/share/nodejs, where a Node.js not Debian's own
+# finds it only through NODE_PATH). The package is checked as installed from
+# its tarball; the page in Chromium, against the checked x86_64 binary.
+export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
+quietly emcmake cmake -S "$src" -B "$work/web" -DADIFINFO_BUILD_TESTS=OFF
+quietly cmake --build "$work/web"
+quietly cmake -DNPM=npm -DTARBALL="$work/web/adifinfo-$version.tgz" -DPREFIX="$work/npm" \
+    -P "$src/tests/npm-install.cmake"
+check npm "$work/npm/bin/adifinfo"
+for row in reports no-network; do
+    quietly /usr/bin/python3 "$src/tests/browser_test.py" "$row" --page "$work/web/adifinfo-$version.html" \
+        --tool "$work/x86_64-linux/stage/bin/adifinfo" --bitpack "$work/bitpack" \
+        --golden "$src/tests/golden" --inputs "$src"/examples/*.adif "$src"/tests/corpus/*.aac \
+        --work "$work/check-page"
+    grep -q "^$row: passed" "$log" || { cat "$log" >&2 && fail "the page was not checked: $row"; }
+    echo "release: page: $row: passed"
+done
+cp "$work/web/adifinfo-$version.html" "$work/web/adifinfo-$version.tgz" "$out/"
 
 cp "$tarball" "$out/"
 (cd "$out" && sha256sum -- * >SHA256SUMS && sha256sum --quiet -c SHA256SUMS)
