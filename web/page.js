@@ -14,6 +14,9 @@
     // every element list full and a 255-byte comment, come to under 5 KB.
     const SPAN = 65536;
     const READ_AHEAD = 16;
+    // Up to this many files at once, every report shows open; of more, each
+    // file shows as its name and status, and opens to its report.
+    const OPEN_AT_MOST = 20;
     const STATUS = [
         ['complete', 'Complete: the whole header was read from the file.'],
         ['incomplete', 'Incomplete: not ADIF, or the header is cut short.'],
@@ -98,7 +101,9 @@
         return made;
     }
 
-    function render(path, result, index) {
+    // open: the report shows at once; otherwise its name and status do, and
+    // the report is one click (or Enter) away.
+    function render(path, result, index, open) {
         const item = element('li', 'report ' + STATUS[result.status][0]);
         const heading = element('h3', '', shownName(path));
         heading.id = 'report-' + index;
@@ -107,9 +112,16 @@
         const status = element('p', 'status', STATUS[result.status][1]);
         if (result.reason)
             status.textContent += ' ' + result.reason;
-        item.append(heading, status);
-        if (result.output === null)
+        if (result.output === null) {
+            item.append(heading, status);
             return item;
+        }
+        const details = element('details');
+        details.open = open;
+        const summary = element('summary');
+        summary.append(heading, status);
+        details.append(summary);
+        item.append(details);
 
         const report = element('pre', '', result.shown);
         report.tabIndex = 0; // a report wider than the screen scrolls by keyboard too
@@ -134,7 +146,7 @@
         download.download = path.replace(/^.*\//, '') + '.adifinfo';
         links.push(download.href);
         actions.append(' ', download);
-        item.append(report, actions);
+        details.append(report, actions);
         return item;
     }
 
@@ -166,7 +178,7 @@
                 counts[result.status]++;
                 results.push({path: entry.path, status: result.status, output: result.output,
                               shown: result.shown, read: result.read});
-                reports.append(render(entry.path, result, results.length));
+                reports.append(render(entry.path, result, results.length, entries.length <= OPEN_AT_MOST));
                 document.body.dataset.reported = results.length;
             }
             const parts = counts.map((count, status) => count + ' ' + STATUS[status][0])
