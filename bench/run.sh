@@ -19,7 +19,13 @@
 #                 starting a process, the floor: target <= 1.15) and against
 #                 the dynamic tool
 #   hardening     the hardened tool's instructions against the dynamic tool's
+# and, given the npm package's command (installed: make check puts it in
+# BUILD/tests/npm-prefix/bin) as well:
+#   npm           wall time over 100 of the files, one process a file, against
+#                 the dynamic tool and against Node.js starting and doing
+#                 nothing (node -e 0, the floor), best of three
 # Usage: bench/run.sh [tool] [input] [static tool] [musl tool] [hardened tool]
+#        [npm command]
 # (defaults: build/adifinfo, an encoder file of the suite, none). Needs
 # valgrind, strace and /usr/bin/time; musl-gcc and strip for the release row.
 set -euo pipefail
@@ -29,12 +35,13 @@ input=${2:-tests/corpus/surround-7.1-lc-96k-cbr.aac} # the longest element lists
 static=${3:-}
 musl=${4:-}
 hardened=${5:-}
+npm=${6:-}
 for need in valgrind strace /usr/bin/time cc; do
     command -v "$need" >/dev/null || { echo "bench: $need is missing" >&2; exit 2; }
 done
 [ -x "$tool" ] || { echo "bench: no $tool (build first: make build)" >&2; exit 2; }
 [ -r "$input" ] || { echo "bench: no $input" >&2; exit 2; }
-for given in "$static" "$musl" "$hardened"; do
+for given in "$static" "$musl" "$hardened" "$npm"; do
     [ -z "$given" ] || [ -x "$given" ] || { echo "bench: no $given" >&2; exit 2; }
 done
 [ -z "$musl" ] || command -v musl-gcc >/dev/null || { echo "bench: musl-gcc is missing" >&2; exit 2; }
@@ -128,6 +135,26 @@ if [ -n "$musl" ]; then
         "$(verdict "$r" 1.15)" "$(ratio "$best_r" "$best_d")"
 fi
 
-[ -n "$hardened" ] || exit 0
-hi=$(instructions "$hardened" "$input")
-printf 'hardening     hardened %10d  dynamic %10d  ratio %s\n' "$hi" "$ti" "$(ratio "$hi" "$ti")"
+if [ -n "$hardened" ]; then
+    hi=$(instructions "$hardened" "$input")
+    printf 'hardening     hardened %10d  dynamic %10d  ratio %s\n' "$hi" "$ti" "$(ratio "$hi" "$ti")"
+fi
+
+[ -n "$npm" ] || exit 0
+node=$(command -v node || command -v nodejs)
+hundred() { # nanoseconds for one process a file over 100 of the files
+    local start end
+    start=$(date +%s%N)
+    for i in $(seq 1 100); do "$@" "$files/$i.adif" >/dev/null || [ $? -le 2 ]; done
+    end=$(date +%s%N)
+    echo $(( end - start ))
+}
+best_n="" best_t="" best_f=""
+for _ in 1 2 3; do
+    best_n=$(least "$best_n" "$(hundred "$npm")")
+    best_t=$(least "$best_t" "$(hundred "$tool")")
+    best_f=$(least "$best_f" "$(hundred "$node" -e 0)")
+done
+printf 'npm           command %ss  dynamic %ss ratio %s  node -e 0 %ss ratio %s  (100 runs each: %s ms a file)\n' \
+    "$(secs "$best_n")" "$(secs "$best_t")" "$(ratio "$best_n" "$best_t")" "$(secs "$best_f")" \
+    "$(ratio "$best_n" "$best_f")" "$(awk -v t="$best_n" 'BEGIN { printf "%.1f", t / 1e8 }')"
