@@ -14,6 +14,7 @@ rows:
 
   reports      every golden case (packed with bitpack), and every input, at once
   names        files whose names are not ASCII: shown as a terminal shows them
+  folder       a folder, through the folder input: every file in it, in order
   batch        500 files at once; prints the time against the native tool
   large-file   a sparse file of 1 GiB: only its start is read
   download     the Download link's file is the report's bytes; Copy only for text
@@ -108,13 +109,17 @@ def start_browser(args, downloads=None):
     return driver
 
 
-def open_files(driver, paths, timeout=120):
-    """Gives the page paths through its file input, waits for their reports,
-    and returns (seconds taken, the page's results for them)."""
+def open_files(driver, paths, timeout=120, folder=None):
+    """Gives the page paths through its file input (or, with folder, the
+    folder through its folder input: paths are then the files in it), waits
+    for their reports, and returns (seconds taken, the page's results)."""
     from selenium.webdriver.common.by import By
     before = int(driver.execute_script("return Number(document.body.dataset.reported || 0)"))
     begun = time.monotonic()
-    driver.find_element(By.ID, "files").send_keys("\n".join(os.path.abspath(p) for p in paths))
+    if folder:
+        driver.find_element(By.ID, "folder").send_keys(os.path.abspath(folder))
+    else:
+        driver.find_element(By.ID, "files").send_keys("\n".join(os.path.abspath(p) for p in paths))
     want = before + len(paths)
     while int(driver.execute_script("return Number(document.body.dataset.reported || 0)")) < want:
         if time.monotonic() - begun > timeout:
@@ -195,6 +200,29 @@ def row_names(args, driver):
         paths.append(path)
     _, results = open_files(driver, paths)
     return check(args.tool, paths, results, args.work, names=True)
+
+
+def row_folder(args, driver):
+    """A folder with a folder inside: every file, under its path in the folder,
+    in name order."""
+    top = os.path.join(args.work, "folder")
+    shutil.rmtree(top, ignore_errors=True)
+    chosen = os.path.join(top, "Ωμέγα")
+    os.makedirs(os.path.join(chosen, "inner"))
+    names = ["b.adif", "inner/a.aac", "inner/c.adif", "z.adif"]
+    sources = golden_inputs(args)
+    paths = []
+    for i, name in enumerate(names):
+        path = os.path.join(chosen, name)
+        shutil.copyfile(sources[i * 3 % len(sources)], path)
+        paths.append(path)
+    _, results = open_files(driver, paths, folder=chosen)
+    failures = check(args.tool, paths, results, args.work)
+    shown = [r["path"] for r in results]
+    if shown != ["Ωμέγα/" + name for name in names]:
+        print(f"the folder's files came as {shown}")
+        failures += 1
+    return failures
 
 
 def row_batch(args, driver):
@@ -309,6 +337,7 @@ def row_no_network(args, driver):
 ROWS = {
     "reports": row_reports,
     "names": row_names,
+    "folder": row_folder,
     "batch": row_batch,
     "large-file": row_large_file,
     "download": row_download,
