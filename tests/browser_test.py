@@ -17,7 +17,8 @@ rows:
   folder       a folder, through the folder input: every file in it, in order
   batch        500 files at once; prints the time against the native tool
   large-file   a sparse file of 1 GiB: only its start is read
-  download     the Download link's file is the report's bytes; Copy only for text
+  download     the Download link's file is the report's bytes; Copy, offered only
+               for a report that is text, puts that text on the clipboard
   no-network   the page asks for nothing beyond itself, and its policy forbids it
 
 Prints "SKIPPED: reason" and exits 0 where Chromium, its driver or selenium is
@@ -104,6 +105,9 @@ def start_browser(args, downloads=None):
     if downloads:
         driver.execute_cdp_cmd("Browser.setDownloadBehavior",
                                {"behavior": "allow", "downloadPath": downloads})
+        # Only so that the test can read back what Copy wrote.
+        driver.execute_cdp_cmd("Browser.grantPermissions",
+                               {"permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
     driver.get_log("performance")  # what the browser asked for before the page: not the page's
     driver.get("file://" + os.path.abspath(args.page))
     return driver
@@ -290,6 +294,14 @@ def row_download(args, driver):
             print(f"{name}: Copy is {'on' if copy.is_enabled() else 'off'} for a report "
                   f"{'of' if path in texts else 'not of'} text")
             failures += 1
+        elif path in texts:
+            copy.click()
+            copied = driver.execute_async_script("""
+                const done = arguments[arguments.length - 1];
+                setTimeout(() => navigator.clipboard.readText().then(done, (e) => done(null)), 200);""")
+            if copied is None or copied.encode("utf-8") != native(args.tool, path)[1]:
+                print(f"{name}: Copy put {copied!r} on the clipboard, not the report")
+                failures += 1
     return failures
 
 
