@@ -2,9 +2,9 @@
 // The page: files in, through the file inputs or dropped anywhere on the
 // page (folders too), and for each its name, its report and its status in
 // words, in the order given. Each file is read only as far as a header can
-// span, and each gets two fresh runs of the module: one for the report's own
-// bytes (Copy, Download), one escaped as on a terminal, which is what the
-// page shows. Untrusted bytes only ever reach the page as text.
+// span, and each gets a fresh run of the module escaped as on a terminal,
+// which is what the page shows, and where that escaped anything, a second for
+// the report's own bytes (Copy, Download). Untrusted bytes only ever reach the page as text.
 //
 // For tests: window.adifinfo.results holds, per file, {path, status, output,
 // shown, read: the bytes read of it}, and <body data-reported> counts the files reported so far.
@@ -77,11 +77,14 @@
             input: reader(start.bytes, file.size),
             terminal,
         });
-        const raw = await run(false);
+        // Escaped, the report is printable ASCII and line ends only, and every
+        // byte that escaping changed reads \xhh: with no "\x" in it, nothing
+        // was changed, and the report's own bytes are these. Most reports so
+        // take one run, not two.
         const escaped = await run(true);
-        // Escaped, the report is printable ASCII and line ends only.
-        return {status: raw.status, output: raw.output, shown: String.fromCharCode(...escaped.output),
-                read: start.bytes.length};
+        const shown = String.fromCharCode(...escaped.output);
+        const raw = shown.includes('\\x') ? await run(false) : escaped;
+        return {status: raw.status, output: raw.output, shown, read: start.bytes.length};
     }
 
     function text(bytes) {
