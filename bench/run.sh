@@ -98,12 +98,15 @@ sources=("$input" examples/*.adif)
 for i in $(seq 1 500); do
     cp "${sources[$((i % ${#sources[@]}))]}" "$files/$i.adif"
 done
-once() { # nanoseconds for one pass over the folder
+nanoseconds() { # that the command takes, its output dropped
     local start end
     start=$(date +%s%N)
-    find "$files" -type f -exec "$1" {} \; >/dev/null
+    "$@" >/dev/null
     end=$(date +%s%N)
     echo $(( end - start ))
+}
+once() { # one pass over the folder
+    nanoseconds find "$files" -type f -exec "$1" {} \;
 }
 # The release binary is the musl tool stripped; its floor, a static musl
 # program that does nothing.
@@ -142,12 +145,11 @@ fi
 
 [ -n "$npm" ] || exit 0
 node=$(command -v node || command -v nodejs)
-hundred() { # nanoseconds for one process a file over 100 of the files
-    local start end
-    start=$(date +%s%N)
-    for i in $(seq 1 100); do "$@" "$files/$i.adif" >/dev/null || [ $? -le 2 ]; done
-    end=$(date +%s%N)
-    echo $(( end - start ))
+each_of_100() { # "$@" FILE, one process a file over 100 of the files
+    for i in $(seq 1 100); do "$@" "$files/$i.adif" || [ $? -le 2 ]; done
+}
+hundred() {
+    nanoseconds each_of_100 "$@"
 }
 best_n="" best_t="" best_f=""
 for _ in 1 2 3; do

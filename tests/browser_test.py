@@ -26,6 +26,7 @@ missing. Runs with Debian's own python3 (its python3-selenium).
 """
 import argparse
 import glob
+import json
 import os
 import shutil
 import subprocess
@@ -284,7 +285,7 @@ def row_download(args, driver):
     from selenium.webdriver.common.by import By
     paths = golden_inputs(args)
     texts = [p for p in paths if valid_utf8(native(args.tool, p)[1])]
-    others = [p for p in paths if not valid_utf8(native(args.tool, p)[1])]
+    others = [p for p in paths if p not in texts]
     if not texts or not others:
         fail("the golden cases need a report that is UTF-8 and one that is not")
     chosen = [texts[0], others[0]]
@@ -347,7 +348,6 @@ def row_no_network(args, driver):
         print(f"the page's policy did not refuse a fetch and an image: {refused}")
         failures += 1
     page = "file://" + os.path.abspath(args.page)
-    import json
     asked = []
     for entry in driver.get_log("performance"):
         message = json.loads(entry["message"])["message"]

@@ -30,12 +30,8 @@
     const links = [];
     window.adifinfo = {results};
 
-    let compiled;
-    function wasm() {
-        if (!compiled)
-            compiled = compileAdifinfo(createAdifinfo);
-        return compiled;
-    }
+    // Compiled once, as the page loads; each file gets a fresh instance of it.
+    const compiling = compileAdifinfo(createAdifinfo);
 
     // A name as the tool shows one on a terminal: its UTF-8 bytes, each one
     // outside printable ASCII as \xhh.
@@ -71,7 +67,7 @@
     async function inspect(file, start) {
         if (start.reason !== undefined)
             return {status: 2, output: null, shown: null, read: 0, reason: start.reason};
-        const compiled = await wasm();
+        const compiled = await compiling;
         const run = (terminal) => runAdifinfo(createAdifinfo, compiled, {
             args: [file.name],
             input: reader(start.bytes, file.size),

@@ -52,7 +52,7 @@ async function main() {
         try {
             input = reader(fs.openSync(args[0], 'r'));
         } catch (error) {
-            input = undefined; // the tool says "cant open", as it would
+            // No input: the tool says "cant open", as it would.
         }
     }
     const compiled = await compileAdifinfo(createAdifinfo);
