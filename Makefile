@@ -78,7 +78,7 @@ fuzz:
 	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_BUILD) -j 2 --target adifinfo_fuzz
 	mkdir -p $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/artifacts
-	$(FUZZ_BUILD)/adifinfo_fuzz $(FUZZ_BUILD)/corpus fuzz/corpus -dict=fuzz/adif.dict \
+	$(FUZZ_BUILD)/adifinfo_fuzz $(FUZZ_BUILD)/corpus fuzz/corpus $(FUZZ_BUILD)/fuzz/golden -dict=fuzz/adif.dict \
 	    -max_len=5120 -timeout=5 -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	    -artifact_prefix=$(FUZZ_BUILD)/artifacts/
 

@@ -5,7 +5,7 @@
 // are process-wide, so they are put back as a fresh run of the tool finds them
 // before each pass.
 #include "cli.h"
-#include "fresh_run.h"
+#include "memory_file.h"
 
 #include <stddef.h>
 #include <stdint.h>
@@ -29,8 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         abort();
     for (int escape = 0; escape <= 1; escape++) {
         rewind(in); // back to the first byte, end of file and error cleared
-        start_over(in);
-        escape_text = escape;
+        reset_tool(in, escape);
         inspect(in);
     }
     fclose(in);

@@ -13,6 +13,11 @@
 ADIF_Header adif_header;
 ProgConfig prog_config;
 
+void reset_records(void) {
+    adif_header = ADIF_Header();
+    prog_config = ProgConfig();
+}
+
 // One labelled number of the report.
 static void print_value(const char *label, int32_t value) {
     printf("%-25s %d\n", label, (int)value); // int32_t need not be int

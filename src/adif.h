@@ -83,6 +83,9 @@ struct ADIF_Header {
 extern ADIF_Header adif_header;
 extern ProgConfig prog_config;
 
+// Zeroes both records, as a new process finds them.
+void reset_records(void);
+
 // Reads the ADIF header and every program config element from the bit
 // reader, printing the report as it goes. Returns -1 when the identification
 // is not "ADIF" (after printing "Bad ADIF header ID"), 1 otherwise.

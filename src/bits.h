@@ -19,9 +19,8 @@ int getbits(int n);
 void byte_align(void);
 
 // Puts the reader back as a new process finds it: nothing loaded, nothing
-// read past the end. bin is left as it is. A run of the tool never needs
-// this; the tests and the fuzz target, which run many files in one process,
-// do.
+// read past the end. bin is left as it is. (reset_tool in cli.h resets the
+// whole tool.)
 void reset_reader(void);
 
 // Nonzero when the bits consumed so far reach past the end of the file.

@@ -6,6 +6,13 @@
 #include "platform.h"
 #include "safe_print.h"
 
+void reset_tool(FILE *in, int escape) {
+    bin = in;
+    reset_reader();
+    reset_records();
+    escape_text = escape;
+}
+
 int inspect(FILE *in) {
     bin = in;
     int magic = get_adif_header();
@@ -25,7 +32,7 @@ int adifinfo_main(int argc, char **argv) {
     stdout_binary(); // the report is the same bytes on every system
     // The program name and the file name come from outside as much as the
     // file's bytes do: on a terminal they are escaped like a comment.
-    escape_text = stdout_is_terminal();
+    reset_tool(NULL, stdout_is_terminal());
     if (argc < 2) {
         // With no words at all (or an empty one) there is no name to echo.
         const char *self = argc > 0 && argv[0] != NULL && argv[0][0] != '\0' ? argv[0] : "adifinfo";

@@ -89,7 +89,7 @@ const Bytes every_list = bytes_of_bits({
 
 TEST(Records, HoldEveryFieldOfAHandBuiltHeader) {
     FILE *f = file_of(every_list);
-    start_over(f);
+    reset_tool(f, 0);
     std::string report = capture_stdout([] { EXPECT_EQ(get_adif_header(), 1); });
     EXPECT_FALSE(overran());
     fclose(f);
@@ -204,7 +204,7 @@ TEST(Status, TellsWholeFromCut) {
     };
     for (const StatusCase &c : cases) {
         FILE *f = c.open(c.bytes);
-        start_over(nullptr);
+        reset_tool(nullptr, 0);
         int status = -1;
         std::string report = capture_stdout([&] { status = inspect(f); });
         EXPECT_EQ(status, c.status) << c.name;
@@ -241,15 +241,12 @@ TEST(Terminal, BytesThatCouldDriveItAreEscaped) {
         {std::string("ab\0\x1b", 4), "ab"},
     };
     for (const EscapeCase &c : cases) {
-        start_over(nullptr);
-        escape_text = 1;
+        reset_tool(nullptr, 1);
         EXPECT_EQ(capture_stdout([&] { print_text(c.text.c_str()); }), c.shown) << c.shown;
 
         FILE *f = file_of(with_comment(c.text));
-        start_over(f);
-        escape_text = 1;
+        reset_tool(f, 1);
         std::string report = capture_stdout([] { get_adif_header(); });
-        escape_text = 0;
         fclose(f);
         std::string last = report.substr(report.rfind("Comment: "));
         EXPECT_EQ(last, "Comment: " + std::string(c.shown) + "\n") << c.shown;

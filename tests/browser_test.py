@@ -1,40 +1,41 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: MIT
-"""The page in headless Chromium, driven through its own file input, against
-the native tool: one row of checks a run.
+"""The page in headless Chromium, driven through its own inputs, against the
+cases of cases.txt and the native tool: the rows given, in one session.
 
-  browser_test.py ROW --page PAGE --tool ADIFINFO --bitpack BITPACK
-                  --golden DIR --inputs FILE... --work DIR
+  browser_test.py ROW... --page PAGE --tool ADIFINFO --bitpack BITPACK --work DIR
                   [--chromium PATH] [--chromedriver PATH]
 
-For each file the page reports, the report's bytes must be the native tool's
-standard output, the status the native exit status (and its words the right
-ones), and what the page shows the native tool's output on a terminal. The
-rows:
+For each file the page reports, the report's bytes and status must be the
+case's, and the native tool's; what the page shows, the native tool's output
+on a terminal; its status in words, the page's words for that status; and no
+more than the start of the file may have been read. The rows:
 
-  reports      every golden case (packed with bitpack), and every input, at once
-  names        files whose names are not ASCII: shown as a terminal shows them
+  cases        every case that is a file, all at once (a case that names no
+               file, or a terminal, is not for a page: each is listed)
+  names        a name that is a path on Windows, shown as a terminal shows it
   folder       a folder, through the folder input: every file in it, in order
-  batch        500 files at once; prints the time against the native tool
-  large-file   a sparse file of 1 GiB: only its start is read
   download     the Download link's file is the report's bytes; Copy, offered only
                for a report that is text, puts that text on the clipboard
-  no-network   the page asks for nothing beyond itself, and its policy forbids it
+  no-network   the page asked for nothing beyond itself all session, and its
+               policy forbids it (run it last)
+  bench        not a test: 500 files at once, timed from choosing them to the
+               last report, against the native tool run once a file on them
 
 Prints "SKIPPED: reason" and exits 0 where Chromium, its driver or selenium is
 missing. Runs with Debian's own python3 (its python3-selenium).
 """
 import argparse
-import glob
 import json
 import os
+import random
 import shutil
 import subprocess
 import sys
 import time
 import tty
 
-STATUS_WORDS = {0: "Complete", 1: "Incomplete", 2: "Unreadable"}
+HERE = os.path.dirname(os.path.abspath(__file__))
 # The bytes the page may read of a file, at most.
 SPAN = 65536
 
@@ -42,6 +43,54 @@ SPAN = 65536
 def fail(message):
     print(f"FAILED: {message}")
     sys.exit(1)
+
+
+def read_cases():
+    """cases.txt, as tests/cases.cmake reads it: a dict a case, in order."""
+    cases = []
+    with open(os.path.join(HERE, "cases.txt"), encoding="utf-8") as listing:
+        for line in listing:
+            if line.startswith("#") or not line.strip():
+                continue
+            name, source, report, status, how = (field.strip() for field in line.split("|"))
+            case = {"name": name, "status": int(status), "how": "", "as": None, "bytes": None,
+                    "input": os.path.join(HERE, source) if source else None,
+                    "report": os.path.join(HERE, report) if report else None}
+            if how.startswith("as "):
+                case["how"], case["as"] = "as", how[3:]
+            elif how.startswith("sparse "):
+                case["how"], case["bytes"] = "sparse", int(how[7:])
+            elif how:
+                case["how"] = how.split(" ")[0]
+            cases.append(case)
+    return cases
+
+
+def prepare(args, case):
+    """The file the case gives the tool, made in the work folder: packed,
+    copied under its name, or grown by a hole."""
+    folder = os.path.join(args.work, "cases", case["name"])
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    path = case["input"]
+    if path.endswith(".bits"):
+        packed = os.path.join(folder, case["name"] + ".adif")
+        subprocess.run([args.bitpack, path, packed], check=True)
+        path = packed
+    if case["how"] in ("as", "sparse"):
+        copy = os.path.join(folder, case["as"] or case["name"] + ".adif")
+        shutil.copyfile(path, copy)
+        if case["bytes"]:
+            os.truncate(copy, case["bytes"])
+        path = copy
+    return path
+
+
+def file_cases(args):
+    """Every case that is a file, with its file made once a session: (case, path)."""
+    if args.made is None:
+        args.made = [(case, prepare(args, case)) for case in read_cases() if case["input"]]
+    return args.made
 
 
 NATIVE_SEEN = {}
@@ -96,7 +145,7 @@ def shown_name(tool, name, work):
     return shown[len(prefix):-1].decode("ascii")
 
 
-def start_browser(args, downloads=None):
+def start_browser(args):
     try:
         from selenium import webdriver
         from selenium.webdriver.chrome.service import Service
@@ -120,12 +169,11 @@ def start_browser(args, downloads=None):
     shutil.rmtree(os.path.join(args.work, "profile"), ignore_errors=True)
     driver = webdriver.Chrome(service=Service(args.chromedriver), options=options)
     driver.set_script_timeout(120)
-    if downloads:
-        driver.execute_cdp_cmd("Browser.setDownloadBehavior",
-                               {"behavior": "allow", "downloadPath": downloads})
-        # Only so that the test can read back what Copy wrote.
-        driver.execute_cdp_cmd("Browser.grantPermissions",
-                               {"permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
+    driver.execute_cdp_cmd("Browser.setDownloadBehavior",
+                           {"behavior": "allow", "downloadPath": args.downloads})
+    # Only so that the test can read back what Copy wrote.
+    driver.execute_cdp_cmd("Browser.grantPermissions",
+                           {"permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
     driver.get_log("performance")  # what the browser asked for before the page: not the page's
     driver.get("file://" + os.path.abspath(args.page))
     return driver
@@ -155,19 +203,25 @@ def open_files(driver, paths, timeout=120, folder=None):
             return {path: r.path, status: r.status, read: r.read, shown: r.shown,
                     output: r.output === null ? null : Array.from(r.output),
                     heading: item.querySelector('h3').textContent,
-                    words: item.querySelector('.status').textContent};
+                    words: item.querySelector('.status').textContent,
+                    word: window.adifinfo.statusWords[r.status]};
         });""", before)
     return taken, results
 
 
-def check(tool, paths, results, work, names=False):
-    """Each result against the native tool on its file; returns how many
-    checks failed, each one named."""
+def check(args, paths, results, names=None, cases=None):
+    """Each result against the native tool on its file (and its case, where
+    given); returns how many files failed, each one named. names: the names
+    the page must show, as a terminal shows them."""
     failures = 0
-    for path, result in zip(paths, results):
+    for i, (path, result) in enumerate(zip(paths, results)):
         problems = []
-        status, output = native(tool, path)
-        _, shown = native(tool, path, terminal=True)
+        status, output = native(args.tool, path)
+        _, shown = native(args.tool, path, terminal=True)
+        if cases:
+            with open(cases[i]["report"], "rb") as report:
+                if output != report.read() or status != cases[i]["status"]:
+                    problems.append("the native tool does not report the case as it expects")
         if result["status"] != status:
             problems.append(f"status {result['status']}, the native tool's {status}")
         if result["output"] is None or bytes(result["output"]) != output:
@@ -175,39 +229,32 @@ def check(tool, paths, results, work, names=False):
         if result["shown"] != shown.decode("ascii"):
             problems.append(f"shown report differs from the native tool's on a terminal:\n"
                             f"{shown!r}\n{result['shown']!r}")
-        if not result["words"].startswith(STATUS_WORDS[status] + ":"):
+        if not result["words"].startswith(result["word"]):
             problems.append(f"status words {result['words']!r} for status {status}")
         if result["read"] > SPAN:
             problems.append(f"read {result['read']} bytes of the file")
-        if names:
-            want = shown_name(tool, os.path.basename(path), work)
+        if names and names[i] is not None:
+            want = shown_name(args.tool, names[i], args.work)
             if result["heading"] != want:
                 problems.append(f"name shown as {result['heading']!r}, a terminal's {want!r}")
         if problems:
             failures += 1
-            print(f"{os.path.basename(path)}: " + "; ".join(problems))
+            label = cases[i]["name"] if cases else os.path.basename(path)
+            print(f"{label}: " + "; ".join(problems))
     return failures
 
 
-def golden_inputs(args):
-    """Every golden case packed into the work folder, and every input."""
-    packed = os.path.join(args.work, "golden")
-    os.makedirs(packed, exist_ok=True)
-    paths = []
-    for bits in sorted(glob.glob(os.path.join(args.golden, "*.bits"))):
-        path = os.path.join(packed, os.path.basename(bits)[:-5] + ".adif")
-        subprocess.run([args.bitpack, bits, path], check=True)
-        paths.append(path)
-    if not paths:
-        fail(f"no golden cases in {args.golden}")
-    return paths + args.inputs
-
-
-def row_reports(args, driver):
-    paths = golden_inputs(args)
+def row_cases(args, driver):
+    cases = read_cases()
+    for case in cases:
+        if not case["input"]:
+            print(f"not for a page, which is given files, not names: {case['name']}")
+    made = file_cases(args)
+    paths = [path for _, path in made]
     _, results = open_files(driver, paths)
-    failures = check(args.tool, paths, results, args.work)
-    print(f"{len(paths) - failures} of {len(paths)} files as the native tool reports them")
+    chosen = [case for case, _ in made]
+    failures = check(args, paths, results, names=[case["as"] for case in chosen], cases=chosen)
+    print(f"{len(made) - failures} of {len(made)} cases as the native tool and the list report them")
     return failures
 
 
@@ -215,13 +262,13 @@ def row_names(args, driver):
     folder = os.path.join(args.work, "names")
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
-    paths = []
-    for name in ("café.adif", "日本語 ファイル.adif", "emoji-🎵 (copy).adif", "a\\b.adif"):
-        path = os.path.join(folder, name)
-        shutil.copyfile(args.inputs[0], path)
-        paths.append(path)
+    names = ["a\\b.adif"]
+    paths = [os.path.join(folder, name) for name in names]
+    example = next(case for case in read_cases() if case["name"].startswith("example."))
+    for path in paths:
+        shutil.copyfile(example["input"], path)
     _, results = open_files(driver, paths)
-    return check(args.tool, paths, results, args.work, names=True)
+    return check(args, paths, results, names=names)
 
 
 def row_folder(args, driver):
@@ -232,14 +279,14 @@ def row_folder(args, driver):
     chosen = os.path.join(top, "Ωμέγα")
     os.makedirs(os.path.join(chosen, "inner"))
     names = ["b.adif", "inner/a.aac", "inner/c.adif", "z.adif"]
-    sources = golden_inputs(args)
+    sources = [path for _, path in file_cases(args)]
     paths = []
     for i, name in enumerate(names):
         path = os.path.join(chosen, name)
         shutil.copyfile(sources[i * 3 % len(sources)], path)
         paths.append(path)
     _, results = open_files(driver, paths, folder=chosen)
-    failures = check(args.tool, paths, results, args.work)
+    failures = check(args, paths, results)
     shown = [r["path"] for r in results]
     if shown != ["Ωμέγα/" + name for name in names]:
         print(f"the folder's files came as {shown}")
@@ -247,11 +294,11 @@ def row_folder(args, driver):
     return failures
 
 
-def row_batch(args, driver):
-    folder = os.path.join(args.work, "batch")
+def row_bench(args, driver):
+    folder = os.path.join(args.work, "bench")
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
-    sources = golden_inputs(args)
+    sources = [path for case, path in file_cases(args) if case["how"] != "sparse"]
     paths = []
     for i in range(500):
         source = sources[i % len(sources)]
@@ -259,39 +306,27 @@ def row_batch(args, driver):
         shutil.copyfile(source, path)
         paths.append(path)
     one, _ = open_files(driver, paths[:1])
-    many, results = open_files(driver, paths, timeout=300)
+    many, _ = open_files(driver, paths, timeout=300)
     begun = time.monotonic()
     for path in paths:
         native_run(args.tool, path, False, None)
     native_many = time.monotonic() - begun
-    print(f"page: 1 file {one * 1000:.0f} ms, 500 files {many:.2f} s; the native tool, one "
-          f"process a file, 500 files {native_many:.2f} s")
-    return check(args.tool, paths, results, args.work)
-
-
-def row_large_file(args, driver):
-    path = os.path.join(args.work, "large-file.adif")
-    shutil.copyfile(args.inputs[0], path)
-    os.truncate(path, 1 << 30)
-    try:
-        taken, results = open_files(driver, [path])
-        print(f"1 GiB file reported in {taken * 1000:.0f} ms, {results[0]['read']} bytes read")
-        return check(args.tool, [path], results, args.work)
-    finally:
-        os.remove(path)
+    print(f"page          1 file {one * 1000:.0f} ms  500 files {many:.2f} s  native tool, "
+          f"one process a file, {native_many:.2f} s  ratio {many / native_many:.2f}")
+    return 0
 
 
 def row_download(args, driver):
     from selenium.webdriver.common.by import By
-    paths = golden_inputs(args)
+    paths = [path for case, path in file_cases(args) if case["how"] != "sparse"]
     texts = [p for p in paths if valid_utf8(native(args.tool, p)[1])]
     others = [p for p in paths if p not in texts]
     if not texts or not others:
-        fail("the golden cases need a report that is UTF-8 and one that is not")
+        fail("the cases need a report that is UTF-8 and one that is not")
     chosen = [texts[0], others[0]]
     _, results = open_files(driver, chosen)
-    failures = check(args.tool, chosen, results, args.work)
-    items = driver.find_elements(By.CSS_SELECTOR, "#reports > li")
+    failures = check(args, chosen, results)
+    items = driver.find_elements(By.CSS_SELECTOR, "#reports > li")[-len(chosen):]
     for path, item in zip(chosen, items):
         name = os.path.basename(path) + ".adifinfo"
         saved = os.path.join(args.downloads, name)
@@ -332,9 +367,7 @@ def valid_utf8(data):
 
 
 def row_no_network(args, driver):
-    paths = golden_inputs(args)
-    _, results = open_files(driver, paths)
-    failures = check(args.tool, paths, results, args.work)
+    failures = 0
     # The policy in force: a request from the page is refused by it, and says so.
     refused = driver.execute_async_script("""
         const done = arguments[arguments.length - 1];
@@ -355,7 +388,7 @@ def row_no_network(args, driver):
             url = message["params"]["request"]["url"]
             if message["params"].get("documentURL") != page:
                 continue  # the browser's own pages (its new tab), not this one's
-            if url != page and not url.startswith("http://127.0.0.1:9/"):
+            if url != page and not url.startswith("http://127.0.0.1:9/") and not url.startswith("blob:"):
                 asked.append(url)
     if asked:
         print(f"the page asked for {asked}")
@@ -364,50 +397,52 @@ def row_no_network(args, driver):
 
 
 ROWS = {
-    "reports": row_reports,
+    "cases": row_cases,
     "names": row_names,
     "folder": row_folder,
-    "batch": row_batch,
-    "large-file": row_large_file,
     "download": row_download,
     "no-network": row_no_network,
+    "bench": row_bench,
 }
 
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("row", choices=sorted(ROWS))
-    for name in ("page", "tool", "bitpack", "golden", "work"):
+    parser.add_argument("rows", nargs="+", choices=sorted(ROWS))
+    for name in ("page", "tool", "bitpack", "work"):
         parser.add_argument(f"--{name}", required=True)
-    parser.add_argument("--inputs", nargs="+", required=True)
     parser.add_argument("--chromium", default=shutil.which("chromium"))
     parser.add_argument("--chromedriver", default=shutil.which("chromedriver"))
     args = parser.parse_args()
-    args.work = os.path.abspath(os.path.join(args.work, args.row))
+    args.work = os.path.abspath(args.work)
     args.tool = os.path.abspath(args.tool)
+    args.bitpack = os.path.abspath(args.bitpack)
+    args.made = None
     os.makedirs(args.work, exist_ok=True)
     for path in (args.page, args.tool, args.bitpack):
         if not os.path.exists(path):
             fail(f"no {path}")
-    args.downloads = None
-    if args.row == "download":
-        args.downloads = os.path.join(args.work, "downloads")
-        shutil.rmtree(args.downloads, ignore_errors=True)
-        os.makedirs(args.downloads)
-    driver = start_browser(args, args.downloads)
+    args.downloads = os.path.join(args.work, "downloads")
+    shutil.rmtree(args.downloads, ignore_errors=True)
+    os.makedirs(args.downloads)
+    driver = start_browser(args)
+    failed = []
     try:
         errors = [e for e in driver.get_log("browser") if e["level"] == "SEVERE"]
-        failures = ROWS[args.row](args, driver)
+        for row in args.rows:
+            if ROWS[row](args, driver):
+                failed.append(row)
+            else:
+                print(f"{row}: passed")
         errors += [e for e in driver.get_log("browser") if e["level"] == "SEVERE"
-                   and (args.row != "no-network" or "127.0.0.1:9" not in e["message"]
-                        and "Content Security Policy" not in e["message"])]
+                   and "127.0.0.1:9" not in e["message"]
+                   and "Content Security Policy" not in e["message"]]
     finally:
         driver.quit()
     for error in errors:
         print(f"the page's console: {error['message']}")
-    if failures or errors:
-        fail(f"{args.row}: {failures} checks failed, {len(errors)} errors on the console")
-    print(f"{args.row}: passed")
+    if failed or errors:
+        fail(f"rows failed: {' '.join(failed) or 'none'}; {len(errors)} errors on the console")
 
 
 if __name__ == "__main__":

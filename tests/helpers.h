@@ -7,7 +7,9 @@
 #include "adif.h"
 #include "bits.h"
 #include "bitwriter.h"
-#include "fresh_run.h"
+#include "cli.h"
+#include "memory_file.h"
+#include "safe_print.h"
 
 #include <gtest/gtest.h>
 #if defined(_WIN32)

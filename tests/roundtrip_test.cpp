@@ -201,7 +201,7 @@ struct Outcome {
 Outcome run(const Bytes &bytes) {
     FILE *in = memory_file(bytes.data(), bytes.size());
     EXPECT_NE(in, nullptr);
-    start_over(in);
+    reset_tool(in, 0);
     Outcome r;
     r.report = capture_stdout([&] { r.status = inspect(in); });
     fclose(in);

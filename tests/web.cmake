@@ -3,10 +3,13 @@
 # built with emscripten in a build of its own inside this one (BUILD/web),
 # each run against the native tool of this build.
 #
-#   npm.*       the package installed from its tarball into a folder of its
-#               own (npm install -g --prefix), and every row of the native
-#               tool's above run on its command
-#   browser.*   the page in headless Chromium (tests/browser_test.py)
+#   npm.install   the package installed from its tarball into a folder of its
+#                 own (npm install -g --prefix)
+#   npm.cases     every case of cases.txt on its command, in one test
+#   browser       the page in headless Chromium (tests/browser_test.py), in
+#                 one session: every case of cases.txt that is a file, in one
+#                 batch; then a name, a folder, Download and Copy, and no
+#                 request beyond the page
 set(web_build ${PROJECT_BINARY_DIR}/web)
 set(page ${web_build}/adifinfo-${PROJECT_VERSION}.html)
 set(tarball ${web_build}/adifinfo-${PROJECT_VERSION}.tgz)
@@ -23,11 +26,9 @@ elseif(NOT ADIFINFO_TEST_WEB)
 elseif(NOT EMCMAKE OR NOT NODE OR NOT NPM)
     set(no_web "the page and the npm package need emscripten, Node.js and npm (Debian: emscripten npm)")
 endif()
-set(browser_rows reports names folder batch large-file download no-network)
 if(no_web)
-    adifinfo_skipped_test(npm "${no_web}")
-    foreach(row ${browser_rows})
-        adifinfo_skipped_test(browser.${row} "${no_web}")
+    foreach(name npm.cases browser)
+        adifinfo_skipped_test(${name} "${no_web}")
     endforeach()
     return()
 endif()
@@ -56,8 +57,10 @@ set(npm_prefix ${CMAKE_CURRENT_BINARY_DIR}/npm-prefix)
 add_test(NAME npm.install
          COMMAND ${CMAKE_COMMAND} -DNPM=${NPM} -DTARBALL=${tarball} -DPREFIX=${npm_prefix}
                  -P ${CMAKE_CURRENT_SOURCE_DIR}/npm-install.cmake)
-set_tests_properties(npm.install PROPERTIES FIXTURES_SETUP npm)
-adifinfo_tool_rows(npm. ${npm_prefix}/bin/adifinfo ${CMAKE_CURRENT_BINARY_DIR}/golden-npm "" npm)
+set_tests_properties(npm.install PROPERTIES FIXTURES_SETUP npm COST 3)
+add_test(NAME npm.cases COMMAND ${CMAKE_COMMAND} -DTOOL=${npm_prefix}/bin/adifinfo
+                                -DWORK=${CMAKE_CURRENT_BINARY_DIR}/cases-npm ${run_cases})
+set_tests_properties(npm.cases PROPERTIES FIXTURES_REQUIRED npm ENVIRONMENT LC_ALL=C.UTF-8 COST 3)
 
 # Debian's own python3 has Debian's python3-selenium; the script says why it
 # skips where either is missing, or Chromium.
@@ -65,17 +68,14 @@ find_program(SYSTEM_PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH)
 find_program(SYSTEM_PYTHON3 python3)
 find_program(CHROMIUM NAMES chromium chromium-browser)
 find_program(CHROMEDRIVER chromedriver)
-foreach(row ${browser_rows})
-    if(NOT SYSTEM_PYTHON3)
-        adifinfo_skipped_test(browser.${row} "no python3 to drive Chromium with")
-        continue()
-    endif()
-    add_test(NAME browser.${row}
-             COMMAND ${SYSTEM_PYTHON3} ${CMAKE_CURRENT_SOURCE_DIR}/browser_test.py ${row}
-                     --page ${page} --tool $<TARGET_FILE:adifinfo>
-                     --bitpack $<TARGET_FILE:bitpack> --golden ${CMAKE_CURRENT_SOURCE_DIR}/golden
-                     --inputs ${examples} ${corpus_inputs} --work ${CMAKE_CURRENT_BINARY_DIR}/browser
-                     --chromium ${CHROMIUM} --chromedriver ${CHROMEDRIVER})
-    set_tests_properties(browser.${row} PROPERTIES SKIP_REGULAR_EXPRESSION "SKIPPED:"
-                                                   ENVIRONMENT LC_ALL=C.UTF-8)
-endforeach()
+if(NOT SYSTEM_PYTHON3)
+    adifinfo_skipped_test(browser "no python3 to drive Chromium with")
+    return()
+endif()
+add_test(NAME browser
+         COMMAND ${SYSTEM_PYTHON3} ${CMAKE_CURRENT_SOURCE_DIR}/browser_test.py cases names folder
+                 download no-network --page ${page} --tool $<TARGET_FILE:adifinfo>
+                 --bitpack $<TARGET_FILE:bitpack> --work ${CMAKE_CURRENT_BINARY_DIR}/browser
+                 --chromium ${CHROMIUM} --chromedriver ${CHROMEDRIVER})
+set_tests_properties(browser PROPERTIES SKIP_REGULAR_EXPRESSION "SKIPPED:" ENVIRONMENT LC_ALL=C.UTF-8
+                                        COST 4)

@@ -15,6 +15,7 @@
 const crypto = require('crypto');
 const fs = require('fs');
 const path = require('path');
+const {ADIFINFO_STATUS} = require('./run.js');
 
 function options(words) {
     const result = {};
@@ -35,23 +36,35 @@ function html(text) {
 }
 
 // The README's table of the report's lines, as HTML: one table, one page of
-// truth. Markdown's `code` becomes <code>.
+// truth. The table is the one whose head names the columns "line" and
+// "meaning", however the Markdown is spaced or aligned; Markdown's `code`
+// becomes <code>.
 function reportTable(readme) {
-    const lines = readme.split('\n');
-    const start = lines.indexOf('| line | meaning |');
+    const cells = (line) => line.trim().replace(/^\|/, '').replace(/\|$/, '').split('|').map((cell) => cell.trim());
+    const lines = readme.split(/\r?\n/);
+    const start = lines.findIndex((line, i) => line.trim().startsWith('|') &&
+        cells(line).map((cell) => cell.toLowerCase()).join('|') === 'line|meaning' &&
+        /^\s*\|?\s*:?-+:?\s*\|\s*:?-+:?\s*\|?\s*$/.test(lines[i + 1] || ''));
     if (start < 0)
-        throw new Error('README.md has no table "| line | meaning |"');
-    const cells = (line) => line.slice(1, -1).split('|').map((cell) => cell.trim());
+        throw new Error('README.md has no table with the columns "line" and "meaning"');
     const inline = (text) =>
         html(text).replace(/`([^`]*)`/g, (match, code) => `<code>${code}</code>`);
     let rows = '';
-    for (let i = start + 2; i < lines.length && lines[i].startsWith('|'); i++) {
+    for (let i = start + 2; i < lines.length && lines[i].trim().startsWith('|'); i++) {
         const [line, meaning] = cells(lines[i]);
         rows += `<tr><th scope="row">${inline(line)}</th><td>${inline(meaning)}</td></tr>\n`;
     }
     const [head1, head2] = cells(lines[start]);
-    return `<table>\n<thead><tr><th scope="col">${head1}</th><th scope="col">${head2}</th></tr></thead>\n` +
+    return `<table>\n<thead><tr><th scope="col">${html(head1)}</th><th scope="col">${html(head2)}</th></tr></thead>\n` +
            `<tbody>\n${rows}</tbody>\n</table>`;
+}
+
+// The statuses in words, as run.js gives them to the page and the package.
+function statusList() {
+    const items = ADIFINFO_STATUS.map(({word, meaning}, status) =>
+        `<dt>${html(word)}</dt><dd>${html(meaning[0].toUpperCase() + meaning.slice(1))} ` +
+        `(the command's exit status ${status}).</dd>`);
+    return `<dl>\n${items.join('\n')}\n</dl>`;
 }
 
 function sha256(text) {
@@ -78,13 +91,15 @@ function main() {
 
     // The page. A script or style element's text is hashed as it stands
     // between its tags; </script> cannot occur in these scripts (checked).
-    const script = `\n${module}\n${run}\n${read(path.join(web, 'page.js'))}`;
-    if (/<\/script/i.test(script))
+    // Each script is an element of its own, so that run.js and page.js are
+    // each in strict mode as they ask.
+    const scripts = [module, run, read(path.join(web, 'page.js'))].map((text) => `\n${text}`);
+    if (scripts.some((text) => /<\/script/i.test(text)))
         throw new Error('a script holds </script>');
     const style = `\n${read(path.join(web, 'page.css'))}`;
     const policy = [
         "default-src 'none'",
-        `script-src ${sha256(script)} 'wasm-unsafe-eval'`,
+        `script-src ${scripts.map(sha256).join(' ')} 'wasm-unsafe-eval'`,
         `style-src ${sha256(style)}`,
         "img-src 'none'",
         "base-uri 'none'",
@@ -94,8 +109,9 @@ function main() {
         VERSION: html(o.version),
         POLICY: html(policy),
         STYLE: style,
-        SCRIPT: script,
+        SCRIPTS: scripts.map((text) => `<script>${text}</script>`).join('\n'),
         REPORT_TABLE: reportTable(read(path.join(o.source, 'README.md'))),
+        STATUS_LIST: statusList(),
     });
     fs.writeFileSync(o.page, page);
 

@@ -7,7 +7,8 @@
 // the report's own bytes (Copy, Download). Untrusted bytes only ever reach the page as text.
 //
 // For tests: window.adifinfo.results holds, per file, {path, status, output,
-// shown, read: the bytes read of it}, and <body data-reported> counts the files reported so far.
+// shown, read: the bytes read of it}, window.adifinfo.statusWords the word for
+// each status, and <body data-reported> counts the files reported so far.
 'use strict';
 (function () {
     // More than any ADIF header can span: 16 program config elements, each with
@@ -17,32 +18,15 @@
     // Up to this many files at once, every report shows open; of more, each
     // file shows as its name and status, and opens to its report.
     const OPEN_AT_MOST = 20;
-    const STATUS = [
-        ['complete', 'Complete: the whole header was read from the file.'],
-        ['incomplete', 'Incomplete: not ADIF, or the header is cut short.'],
-        ['unreadable', 'Unreadable: the file could not be read.'],
-    ];
-
     const reports = document.getElementById('reports');
     const progress = document.getElementById('progress');
     const clear = document.getElementById('clear');
     const results = [];
     const links = [];
-    window.adifinfo = {results};
+    window.adifinfo = {results, statusWords: ADIFINFO_STATUS.map((status) => status.word)};
 
     // Compiled once, as the page loads; each file gets a fresh instance of it.
     const compiling = compileAdifinfo(createAdifinfo);
-
-    // A name as the tool shows one on a terminal: its UTF-8 bytes, each one
-    // outside printable ASCII as \xhh.
-    function shownName(name) {
-        let text = '';
-        for (const byte of new TextEncoder().encode(name)) {
-            text += byte < 0x20 || byte > 0x7e ? '\\x' + byte.toString(16).padStart(2, '0')
-                                               : String.fromCharCode(byte);
-        }
-        return text;
-    }
 
     // The tool's reader over the start of a file. Past what was read, the
     // file's end if it ends there; if it does not (no header gets so far),
@@ -103,12 +87,13 @@
     // open: the report shows at once; otherwise its name and status do, and
     // the report is one click (or Enter) away.
     function render(path, result, index, open) {
-        const item = element('li', 'report ' + STATUS[result.status][0]);
-        const heading = element('h3', '', shownName(path));
+        const meaning = ADIFINFO_STATUS[result.status];
+        const item = element('li', 'report ' + meaning.word.toLowerCase());
+        const heading = element('h3', '', escapeForTerminal(path));
         heading.id = 'report-' + index;
         item.setAttribute('aria-labelledby', heading.id);
         item.dataset.status = result.status;
-        const status = element('p', 'status', STATUS[result.status][1]);
+        const status = element('p', 'status', meaning.word + ': ' + meaning.meaning + '.');
         if (result.reason)
             status.textContent += ' ' + result.reason;
         if (result.output === null) {
@@ -180,7 +165,7 @@
                 reports.append(render(entry.path, result, results.length, entries.length <= OPEN_AT_MOST));
                 document.body.dataset.reported = results.length;
             }
-            const parts = counts.map((count, status) => count + ' ' + STATUS[status][0])
+            const parts = counts.map((count, status) => count + ' ' + ADIFINFO_STATUS[status].word.toLowerCase())
                               .filter((part, status) => counts[status] > 0);
             say('Reported ' + plural(entries.length, 'file') + ': ' + parts.join(', ') + '.');
             clear.hidden = false;

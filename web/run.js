@@ -10,6 +10,23 @@
 // be UTF-8.
 'use strict';
 
+// The tool's exit statuses in words, for whoever shows one (the page, the
+// package): the word, and what it means.
+const ADIFINFO_STATUS = [
+    {word: 'Complete', meaning: "the whole header was read from the file's own bytes"},
+    {word: 'Incomplete', meaning: 'not ADIF ("Bad ADIF header ID"), or the header is cut short'},
+    {word: 'Unreadable', meaning: 'the file could not be read'},
+];
+
+// Text from outside (a file name) as the tool shows it on a terminal: its
+// UTF-8 bytes, each one outside printable ASCII as \xhh.
+function escapeForTerminal(text) {
+    let shown = '';
+    for (const byte of new TextEncoder().encode(text))
+        shown += byte < 0x20 || byte > 0x7e ? '\\x' + byte.toString(16).padStart(2, '0') : String.fromCharCode(byte);
+    return shown;
+}
+
 // The module's code, base64, into a compiled WebAssembly module: compiled
 // once, and instantiated once a run.
 function compileAdifinfo(createModule) {
@@ -89,4 +106,4 @@ function runAdifinfo(createModule, compiled, options) {
 }
 
 if (typeof module === 'object' && module.exports)
-    module.exports = {compileAdifinfo, runAdifinfo};
+    module.exports = {ADIFINFO_STATUS, escapeForTerminal, compileAdifinfo, runAdifinfo};

@@ -1,10 +1,10 @@
 #!/usr/bin/env node
 // SPDX-License-Identifier: MIT
 // adifinfo FILE: the tool's WebAssembly module run once, on the file named,
-// with the native tool's output, bytes and exit status. The file is opened
-// and read here, through Node.js's own file system, so any path the system
-// takes works; the module reads it a byte at a time, and only as far as the
-// header goes, as the native tool does.
+// with the native tool's output, bytes and exit status (README.md says where
+// they still differ). The file is opened and read here, through Node.js's own
+// file system, so any path the system takes works: forward, 64 KiB at a time,
+// and no further than the chunk that holds the last byte the tool asks for.
 'use strict';
 const fs = require('fs');
 const createAdifinfo = require('../lib/adifinfo-module.js');

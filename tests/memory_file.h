@@ -1,12 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Shared by the tests and the fuzz target: the tool's process-wide state put
-// back as a new run finds it, and input bytes read straight from memory.
-#ifndef ADIFINFO_TESTS_FRESH_RUN_H
-#define ADIFINFO_TESTS_FRESH_RUN_H
-
-#include "adif.h"
-#include "bits.h"
-#include "safe_print.h"
+// Shared by the tests and the fuzz target: input bytes read as a stream,
+// straight from memory where the C library can, and scratch files.
+#ifndef ADIFINFO_TESTS_MEMORY_FILE_H
+#define ADIFINFO_TESTS_MEMORY_FILE_H
 
 #include <stddef.h>
 #include <stdio.h>
@@ -16,16 +12,10 @@
 #include <io.h>
 #include <process.h>
 #include <sys/stat.h>
+#else
+#include <string>
+#include <unistd.h>
 #endif
-
-// A fresh reader on `in` and zeroed records.
-inline void start_over(FILE *in) {
-    bin = in;
-    reset_reader();
-    adif_header = ADIF_Header();
-    prog_config = ProgConfig();
-    escape_text = 0;
-}
 
 #if defined(_WIN32)
 // Windows' tmpfile() numbers its files per process, so two test programs
@@ -42,8 +32,19 @@ inline FILE *scratch_file(void) {
     return fd < 0 ? NULL : _fdopen(fd, "w+b");
 }
 #else
+// tmpfile() takes no notice of TMPDIR (glibc's writes to /tmp whatever it
+// says): this one makes its file there, and unlinks it at once.
 inline FILE *scratch_file(void) {
-    return tmpfile();
+    const char *dir = getenv("TMPDIR");
+    std::string name = std::string(dir != NULL && *dir != '\0' ? dir : "/tmp") + "/adifinfo-XXXXXX";
+    int fd = mkstemp(&name[0]);
+    if (fd < 0)
+        return NULL;
+    unlink(name.c_str());
+    FILE *f = fdopen(fd, "w+b");
+    if (f == NULL)
+        close(fd);
+    return f;
 }
 #endif
 
