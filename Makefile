@@ -58,7 +58,8 @@ check: build
 # Also builds, to measure beside the dynamic tool: the static one in
 # $(BUILD)-static; the release's static musl one in $(BUILD)-musl; and one
 # with Debian's hardening flags, as the .deb has it, in $(BUILD)-hardened.
-# The npm package's command too, where make check has installed it.
+# The npm package's command too, where make check has installed it, and the
+# page, where make check has built it.
 bench: build
 	$(MAKE) build BUILD=$(BUILD)-static TESTS=OFF CMAKE_FLAGS="-DADIFINFO_STATIC=ON $(CMAKE_FLAGS)"
 	$(MAKE) build BUILD=$(BUILD)-musl TESTS=OFF \
@@ -67,8 +68,9 @@ bench: build
 	CXXFLAGS="`dpkg-buildflags --get CXXFLAGS` `dpkg-buildflags --get CPPFLAGS`" \
 	LDFLAGS="`dpkg-buildflags --get LDFLAGS`" $(MAKE) build BUILD=$(BUILD)-hardened TESTS=OFF
 	npm=$(BUILD)/tests/npm-prefix/bin/adifinfo; [ -x "$$npm" ] || npm=; \
+	page=`ls $(BUILD)/web/adifinfo-*.html 2>/dev/null`; [ -x $(BUILD)/bitpack ] || page=; \
 	bench/run.sh $(BUILD)/adifinfo "$(BENCH_INPUT)" $(BUILD)-static/adifinfo \
-	    $(BUILD)-musl/adifinfo $(BUILD)-hardened/adifinfo "$$npm"
+	    $(BUILD)-musl/adifinfo $(BUILD)-hardened/adifinfo "$$npm" "$$page" $(BUILD)/bitpack
 
 # New inputs go to $(FUZZ_BUILD)/corpus, crashes to $(FUZZ_BUILD)/artifacts;
 # fuzz/corpus itself is only read. Worth keeping: a crasher, once fixed.

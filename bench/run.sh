@@ -24,8 +24,12 @@
 #   npm           wall time over 100 of the files, one process a file, against
 #                 the dynamic tool and against Node.js starting and doing
 #                 nothing (node -e 0, the floor), best of three
+# and, given the page (make check builds it in BUILD/web) and bitpack:
+#   page          500 files chosen at once in headless Chromium, timed from
+#                 choosing them to the last report, against the native tool
+#                 run once a file over the same files (tests/browser_test.py)
 # Usage: bench/run.sh [tool] [input] [static tool] [musl tool] [hardened tool]
-#        [npm command]
+#        [npm command] [page] [bitpack]
 # (defaults: build/adifinfo, an encoder file of the suite, none). Needs
 # valgrind, strace and /usr/bin/time; musl-gcc and strip for the release row.
 set -euo pipefail
@@ -36,6 +40,8 @@ static=${3:-}
 musl=${4:-}
 hardened=${5:-}
 npm=${6:-}
+page=${7:-}
+bitpack=${8:-}
 for need in valgrind strace /usr/bin/time cc; do
     command -v "$need" >/dev/null || { echo "bench: $need is missing" >&2; exit 2; }
 done
@@ -141,6 +147,11 @@ fi
 if [ -n "$hardened" ]; then
     hi=$(instructions "$hardened" "$input")
     printf 'hardening     hardened %10d  dynamic %10d  ratio %s\n' "$hi" "$ti" "$(ratio "$hi" "$ti")"
+fi
+
+if [ -n "$page" ]; then
+    /usr/bin/python3 tests/browser_test.py bench --page "$page" --tool "$tool" --bitpack "$bitpack" \
+        --work "$work/page" | grep -v ': passed$'
 fi
 
 [ -n "$npm" ] || exit 0

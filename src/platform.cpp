@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // fileno and isatty are POSIX, not ISO C: a C library in its strict mode (as
-// -std=c++17 asks for) declares them only when POSIX is asked for.
-#if !defined(_WIN32) && !defined(_POSIX_C_SOURCE)
+// -std=c++17 asks for) declares them only when POSIX is asked for. macOS
+// declares them as it is, and asked, hides names its own headers use: it is
+// not asked.
+#if !defined(_WIN32) && !defined(__APPLE__) && !defined(_POSIX_C_SOURCE)
 #define _POSIX_C_SOURCE 200112L
 #endif
 
