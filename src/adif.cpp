@@ -12,6 +12,11 @@
 
 ADIF_Header adif_header;
 ProgConfig prog_config;
+static void (*element_watch)(int tag, int n);
+
+void watch_elements(void (*watch)(int tag, int n)) {
+    element_watch = watch;
+}
 
 void reset_records(void) {
     adif_header = ADIF_Header();
@@ -102,6 +107,8 @@ static void get_pce_section(int n) {
     print_value("p->stereo_mix.present", p->stereo_mix.present);
     print_value("p->matrix_mix.present", p->matrix_mix.present);
     print_comment(p->comments);
+    if (element_watch != NULL)
+        element_watch(tag, n);
 }
 
 int get_adif_header(void) {

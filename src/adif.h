@@ -95,4 +95,11 @@ int get_adif_header(void);
 // its last comment byte, and returns the tag.
 int get_prog_config(ProgConfig *p);
 
+// Has watch called after each program config element is read and its block
+// printed, with the element's tag and the number of elements, while
+// adif_header and prog_config hold what was read: how a host that shows more
+// than the report (the page) gets the tool's own reading of every element.
+// NULL, as the tool has it, calls nothing.
+void watch_elements(void (*watch)(int tag, int n));
+
 #endif

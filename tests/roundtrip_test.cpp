@@ -8,6 +8,7 @@
 #include "cli.h"
 #include "helpers.h"
 
+#include <algorithm>
 #include <random>
 #include <stdio.h>
 #include <string.h>
@@ -230,9 +231,47 @@ TEST(RoundTrip, RandomHeadersReadBackAsWritten) {
         Outcome bare = run(Bytes(file.begin(), file.begin() + (long)header_size));
         ASSERT_EQ(bare.status, STATUS_COMPLETE);
         ASSERT_EQ(bare.report, report_of(h));
+        // A host watching the elements sees each one's own fields as it is
+        // read, before the next overwrites the record.
+        static std::vector<Element> seen;
+        static std::vector<int> counts;
+        seen.clear();
+        counts.clear();
+        watch_elements([](int tag, int n) {
+            Element e{};
+            e.tag = tag;
+            e.profile = prog_config.profile;
+            e.rate = prog_config.sampling_rate_idx;
+            counts.push_back(n);
+            const EleList *lists[3] = {&prog_config.front, &prog_config.side, &prog_config.back};
+            for (int k = 0; k < 3; k++) {
+                e.lists[k].count = lists[k]->num_ele;
+                for (int i = 0; i < lists[k]->num_ele; i++)
+                    e.lists[k].cpe[i] = lists[k]->ele_is_cpe[i];
+            }
+            e.comment.assign(prog_config.comments,
+                             prog_config.comments + strlen(prog_config.comments));
+            seen.push_back(e);
+        });
         Outcome whole = run(file);
+        watch_elements(nullptr);
         ASSERT_EQ(whole.status, STATUS_COMPLETE);
         ASSERT_EQ(whole.report, report_of(h));
+        ASSERT_EQ(seen.size(), h.elements.size());
+        for (size_t i = 0; i < seen.size(); i++) {
+            const Element &e = h.elements[i];
+            EXPECT_EQ(seen[i].tag, e.tag) << "element " << i;
+            EXPECT_EQ(seen[i].profile, e.profile) << "element " << i;
+            EXPECT_EQ(seen[i].rate, e.rate) << "element " << i;
+            EXPECT_EQ(counts[i], (int)h.elements.size()) << "element " << i;
+            for (int k = 0; k < 3; k++) {
+                ASSERT_EQ(seen[i].lists[k].count, e.lists[k].count) << "element " << i;
+                for (int j = 0; j < e.lists[k].count; j++)
+                    EXPECT_EQ(seen[i].lists[k].cpe[j], e.lists[k].cpe[j]) << "element " << i;
+            }
+            Bytes shown(e.comment.begin(), std::find(e.comment.begin(), e.comment.end(), 0));
+            EXPECT_EQ(seen[i].comment, shown) << "element " << i;
+        }
 
         // The record keeps the last element whole, unprinted fields included.
         const Element &last = h.elements.back();

@@ -74,7 +74,7 @@ if(NOT SYSTEM_PYTHON3)
 endif()
 add_test(NAME browser
          COMMAND ${SYSTEM_PYTHON3} ${CMAKE_CURRENT_SOURCE_DIR}/browser_test.py cases names folder
-                 download no-network --page ${page} --tool $<TARGET_FILE:adifinfo>
+                 download csv faults phone no-network --page ${page} --tool $<TARGET_FILE:adifinfo>
                  --bitpack $<TARGET_FILE:bitpack> --work ${CMAKE_CURRENT_BINARY_DIR}/browser
                  --chromium ${CHROMIUM} --chromedriver ${CHROMEDRIVER})
 set_tests_properties(browser PROPERTIES SKIP_REGULAR_EXPRESSION "SKIPPED:" ENVIRONMENT LC_ALL=C.UTF-8

@@ -15,7 +15,7 @@
 const crypto = require('crypto');
 const fs = require('fs');
 const path = require('path');
-const {ADIFINFO_STATUS} = require('./run.js');
+const {ADIFINFO_WORDS} = require('./run.js');
 
 function options(words) {
     const result = {};
@@ -59,9 +59,9 @@ function reportTable(readme) {
            `<tbody>\n${rows}</tbody>\n</table>`;
 }
 
-// The statuses in words, as run.js gives them to the page and the package.
+// The four words for what a file is, as run.js gives them to the page.
 function statusList() {
-    const items = ADIFINFO_STATUS.map(({word, meaning}, status) =>
+    const items = ADIFINFO_WORDS.map(({word, status, meaning}) =>
         `<dt>${html(word)}</dt><dd>${html(meaning[0].toUpperCase() + meaning.slice(1))} ` +
         `(the command's exit status ${status}).</dd>`);
     return `<dl>\n${items.join('\n')}\n</dl>`;

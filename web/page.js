@@ -1,32 +1,340 @@
 // SPDX-License-Identifier: MIT
 // The page: files in, through the file inputs or dropped anywhere on the
-// page (folders too), and for each its name, its report and its status in
-// words, in the order given. Each file is read only as far as a header can
-// span, and each gets a fresh run of the module escaped as on a terminal,
-// which is what the page shows, and where that escaped anything, a second for
-// the report's own bytes (Copy, Download). Untrusted bytes only ever reach the page as text.
+// page (folders too); for each, what it is in plain words, in a table of the
+// whole batch that sorts, filters and downloads as CSV, and its exact report
+// on demand. Each file is read only as far as a header can span, and run by
+// one instance of the module (run.js). Untrusted text only ever reaches the
+// page as text, as written (textAsWritten).
 //
-// For tests: window.adifinfo.results holds, per file, {path, status, output,
-// shown, read: the bytes read of it}, window.adifinfo.statusWords the word for
-// each status, and <body data-reported> counts the files reported so far.
+// For tests: window.adifinfo.results holds, per file, {path, name, status,
+// word, output, shown, read, reason, programs, bitrate, variableRate}, and
+// <body data-reported> counts the files reported since the last Clear.
 'use strict';
 (function () {
     // More than any ADIF header can span: 16 program config elements, each with
     // every element list full and a 255-byte comment, come to under 5 KB.
     const SPAN = 65536;
-    const READ_AHEAD = 16;
-    // Up to this many files at once, every report shows open; of more, each
-    // file shows as its name and status, and opens to its report.
-    const OPEN_AT_MOST = 20;
-    const reports = document.getElementById('reports');
-    const progress = document.getElementById('progress');
-    const clear = document.getElementById('clear');
-    const results = [];
-    const links = [];
-    window.adifinfo = {results, statusWords: ADIFINFO_STATUS.map((status) => status.word)};
+    const READ_AHEAD = 32;
+    const PAGE = 100;
+    // A task on the main thread gives way after this many milliseconds.
+    const SLICE = 12;
+    // The longest download name: the browser adds to it while it saves
+    // (".crdownload"), and a file system takes 255 bytes.
+    const DOWNLOAD_BYTES = 200;
 
-    // Compiled once, as the page loads; each file gets a fresh instance of it.
+    const $ = (id) => document.getElementById(id);
+    const progress = $('progress');
+    const results = [];
+    window.adifinfo = {results, words: ADIFINFO_WORDS.map((w) => w.word)};
+
+    // The module, compiled as the page loads, and one instance of it for every
+    // file; a failure to make one is the file's, and the next file tries again.
     const compiling = compileAdifinfo(createAdifinfo);
+    let starting = null;
+    function tool() {
+        if (starting === null) {
+            starting = compiling.then((compiled) => startAdifinfo(createAdifinfo, compiled));
+            starting.catch(() => {
+                starting = null;
+            });
+        }
+        return starting;
+    }
+
+    // Gives the browser its turn: to draw, and to take input.
+    const channel = new MessageChannel();
+    const turns = [];
+    channel.port1.onmessage = () => turns.shift()();
+    function giveWay() {
+        return new Promise((resolve) => {
+            turns.push(resolve);
+            channel.port2.postMessage(null);
+        });
+    }
+
+    function plural(count, one, many) {
+        return count.toLocaleString('en') + ' ' + (count === 1 ? one : many || one + 's');
+    }
+
+    function kilobits(bits) {
+        return String(Math.round(bits) / 1000);
+    }
+
+    // The cells of a file's row, for the table and the CSV alike; several
+    // programs give each cell one value a program.
+    const each = (record, value) => record.programs.map(value).join('; ');
+    function channelsText(p) {
+        const places = ['front', 'side', 'back', 'lfe'].filter((place) => p[place] > 0)
+                           .map((place) => p[place] + ' ' + (place === 'lfe' ? 'LFE' : place));
+        return p.channels + (places.length ? ': ' + places.join(', ') : '') + (p.layout ? ' (' + p.layout + ')' : '');
+    }
+    function hertzText(p) {
+        return p.hertz !== null ? p.hertz + ' Hz' : 'reserved index ' + p.samplingRateIndex;
+    }
+    function bitrateText(record) {
+        if (record.bitrate === null)
+            return '';
+        const kind = record.variableRate ? 'variable' : 'constant';
+        if (record.bitrate === 0)
+            return 'not given, ' + kind;
+        return (record.variableRate ? 'at most ' : '') + kilobits(record.bitrate) + ' kb/s, ' + kind;
+    }
+    const order = (record) => window.adifinfo.words.indexOf(record.word);
+    const first = (record, key, none) => (record.programs.length ? record.programs[0][key] : none);
+    const COLUMNS = [
+        {title: 'Name', text: (r) => r.name, key: (r) => r.name},
+        {title: 'Status', text: (r) => r.word, key: order},
+        {title: 'Programs', text: (r) => (r.programs.length ? String(r.programs.length) : ''),
+         key: (r) => r.programs.length},
+        {title: 'Profile', text: (r) => each(r, (p) => p.profileName), key: (r) => first(r, 'profile', -1)},
+        {title: 'Sampling rate', text: (r) => each(r, hertzText), key: (r) => first(r, 'hertz', -1) || 0},
+        {title: 'Channels', text: (r) => each(r, channelsText), key: (r) => first(r, 'channels', -1)},
+        {title: 'Bitrate', text: bitrateText, key: (r) => (r.bitrate === null ? -1 : r.bitrate)},
+        {title: 'Comment', text: (r) => each(r, (p) => p.comment), key: (r) => each(r, (p) => p.comment)},
+    ];
+    const CSV_COLUMNS = [
+        ['Name', (r) => r.name],
+        ['Status', (r) => r.word],
+        ['Programs', (r) => (r.programs.length ? String(r.programs.length) : '')],
+        ['Profile', (r) => each(r, (p) => p.profileName)],
+        ['Sampling rate (Hz)', (r) => each(r, (p) => (p.hertz !== null ? String(p.hertz) : 'reserved index ' +
+                                                                                  p.samplingRateIndex))],
+        ['Channels', (r) => each(r, (p) => String(p.channels))],
+        ['Front', (r) => each(r, (p) => String(p.front))],
+        ['Side', (r) => each(r, (p) => String(p.side))],
+        ['Back', (r) => each(r, (p) => String(p.back))],
+        ['LFE', (r) => each(r, (p) => String(p.lfe))],
+        ['Layout', (r) => each(r, (p) => p.layout || '')],
+        ['Bitrate (kb/s)', (r) => (r.bitrate === null ? '' : kilobits(r.bitrate))],
+        ['Bitrate type', (r) => (r.bitrate === null ? '' : r.variableRate ? 'variable' : 'constant')],
+        ['Comment', (r) => each(r, (p) => p.comment)],
+    ];
+
+    // The table: filtered, sorted, a page at a time.
+    const table = {filter: 'all', column: null, descending: false, page: 0, view: null};
+    function view() {
+        if (table.view === null) {
+            table.view = table.filter === 'all' ? results.slice() : results.filter((r) => r.word === table.filter);
+            if (table.column !== null) {
+                const key = COLUMNS[table.column].key;
+                const sign = table.descending ? -1 : 1;
+                table.view.sort((a, b) => {
+                    const x = key(a);
+                    const y = key(b);
+                    const by = typeof x === 'number' ? x - y : String(x).localeCompare(String(y));
+                    return sign * by || a.index - b.index;
+                });
+            }
+        }
+        return table.view;
+    }
+
+    function element(name, content, className) {
+        const made = document.createElement(name);
+        if (content !== undefined)
+            made.textContent = content;
+        if (className)
+            made.className = className;
+        return made;
+    }
+
+    function drawColumns() {
+        const row = $('columns');
+        row.replaceChildren(...COLUMNS.map((column, i) => {
+            const heading = element('th');
+            heading.scope = 'col';
+            const button = element('button', column.title);
+            button.type = 'button';
+            button.addEventListener('click', () => {
+                table.descending = table.column === i ? !table.descending : false;
+                table.column = i;
+                table.view = null;
+                table.page = 0;
+                drawColumns();
+                drawTable();
+            });
+            heading.append(button);
+            if (table.column === i)
+                heading.setAttribute('aria-sort', table.descending ? 'descending' : 'ascending');
+            return heading;
+        }));
+    }
+
+    function drawFilter() {
+        const counts = {};
+        for (const record of results)
+            counts[record.word] = (counts[record.word] || 0) + 1;
+        const filter = $('filter');
+        filter.replaceChildren(...['all', ...window.adifinfo.words].map((word) => {
+            const option = element('option', (word === 'all' ? 'all files' : word) + ' (' +
+                                             (word === 'all' ? results.length : counts[word] || 0).toLocaleString('en') + ')');
+            option.value = word;
+            option.selected = word === table.filter;
+            return option;
+        }));
+    }
+
+    function drawTable() {
+        const rows = view();
+        const pages = Math.max(1, Math.ceil(rows.length / PAGE));
+        table.page = Math.min(table.page, pages - 1);
+        const shown = rows.slice(table.page * PAGE, (table.page + 1) * PAGE);
+        $('rows').replaceChildren(...shown.map((record) => {
+            const row = element('tr', undefined, record.word.replace(' ', '-'));
+            COLUMNS.forEach((column, i) => {
+                const cell = element(i === 0 ? 'th' : 'td');
+                cell.dataset.label = column.title;
+                if (i === 0) {
+                    cell.scope = 'row';
+                    const button = element('button', record.name, 'name');
+                    button.type = 'button';
+                    button.addEventListener('click', () => showReport(record, button));
+                    cell.append(button);
+                } else {
+                    cell.textContent = column.text(record);
+                }
+                row.append(cell);
+            });
+            return row;
+        }));
+        const from = rows.length ? table.page * PAGE + 1 : 0;
+        $('table-caption').textContent = (table.filter === 'all' ? 'All files' : 'Files ' + table.filter) + ': ' +
+            (rows.length > PAGE ? from.toLocaleString('en') + '–' + (from + shown.length - 1).toLocaleString('en') + ' of ' : '') +
+            plural(rows.length, 'file');
+        $('page-number').textContent = 'Page ' + (table.page + 1) + ' of ' + pages;
+        $('previous').disabled = table.page === 0;
+        $('next').disabled = table.page >= pages - 1;
+        $('files-section').hidden = results.length === 0;
+    }
+
+    $('filter').addEventListener('change', () => {
+        table.filter = $('filter').value;
+        table.view = null;
+        table.page = 0;
+        drawTable();
+    });
+    $('previous').addEventListener('click', () => {
+        table.page--;
+        drawTable();
+    });
+    $('next').addEventListener('click', () => {
+        table.page++;
+        drawTable();
+    });
+
+    // One file's report, and what it is in plain words.
+    let reported = null;
+    let opener = null;
+    function summaryOf(record) {
+        const list = element('dl');
+        const add = (term, description) => list.append(element('dt', term), element('dd', description));
+        if (record.word !== 'complete') {
+            const meaning = ADIFINFO_WORDS.find((w) => w.word === record.word).meaning;
+            add('Status', record.word + ': ' + meaning + (record.reason ? ' (' + record.reason + ')' : '') + '.');
+            return [list];
+        }
+        add('Status', 'complete: ' + ADIFINFO_WORDS[0].meaning + '.');
+        add('Bitrate', bitrateText(record));
+        add('Programs', String(record.programs.length));
+        const parts = [list];
+        record.programs.forEach((p, i) => {
+            const one = element('dl', undefined, 'program');
+            const line = (term, description) => one.append(element('dt', term), element('dd', description));
+            if (record.programs.length > 1)
+                parts.push(element('h4', 'Program ' + (i + 1) + ' of ' + record.programs.length + ', tag ' + p.tag));
+            line('Profile', p.profile < 3 ? p.profileName : 'reserved (3): no MPEG-2 profile; ' +
+                 'MPEG-4 readers take it for Long Term Prediction');
+            line('Sampling rate', hertzText(p));
+            line('Channels', channelsText(p));
+            line('Comment', p.comment === '' ? 'none' : p.comment);
+            parts.push(one);
+        });
+        return parts;
+    }
+    function showReport(record, from) {
+        reported = record;
+        opener = from;
+        $('report-name').textContent = record.name;
+        $('report-status').textContent = record.word;
+        $('report-status').className = 'status ' + record.word.replace(' ', '-');
+        $('report-summary').replaceChildren(...summaryOf(record));
+        const has = record.output !== null;
+        $('report-text').textContent = has ? shownText(record) : '';
+        $('report-text').hidden = !has;
+        $('report-exact').hidden = !has;
+        $('copy').disabled = !has;
+        $('download').disabled = !has;
+        $('report-section').hidden = false;
+        $('report-section').focus();
+    }
+    function shownText(record) {
+        if (record.shown !== null)
+            return record.shown;
+        let text = '';
+        for (const byte of record.output)
+            text += String.fromCharCode(byte);
+        return text;
+    }
+    $('back').addEventListener('click', (event) => {
+        event.preventDefault();
+        if (opener !== null && opener.isConnected)
+            opener.focus();
+        else
+            $('files-section').focus();
+    });
+
+    function say(message) {
+        progress.textContent = message;
+    }
+
+    $('copy').addEventListener('click', () => {
+        const name = reported.name;
+        navigator.clipboard.writeText(shownText(reported)).then(
+            () => say('Copied the report of ' + name + '.'),
+            () => say('Could not copy: select the report and copy it, or download it.'));
+    });
+
+    // A name that fits: whole UTF-8 characters, the ending kept.
+    function fitted(base, ending) {
+        const encoder = new TextEncoder();
+        let bytes = encoder.encode(ending).length;
+        let name = '';
+        for (const char of base) {
+            bytes += encoder.encode(char).length;
+            if (bytes > DOWNLOAD_BYTES)
+                break;
+            name += char;
+        }
+        return name + ending;
+    }
+    function save(parts, name, type) {
+        const link = element('a');
+        link.href = URL.createObjectURL(new Blob(parts, {type}));
+        link.download = name;
+        document.body.append(link);
+        link.click();
+        link.remove();
+        setTimeout(() => URL.revokeObjectURL(link.href), 1000);
+    }
+    $('download').addEventListener('click', () => {
+        save([reported.output], fitted(reported.path.replace(/^.*\//, ''), '.adifinfo'), 'text/plain');
+    });
+
+    // RFC 4180: a field with a comma, a quote or a line break in quotes, its
+    // quotes doubled; lines end in CRLF. A field that a spreadsheet would take
+    // for a formula gets a ' in front.
+    function csvField(text) {
+        const safe = /^[=+\-@\t\r]/.test(text) ? "'" + text : text;
+        return /[",\r\n]/.test(safe) ? '"' + safe.replace(/"/g, '""') + '"' : safe;
+    }
+    function csv() {
+        const lines = [CSV_COLUMNS.map(([title]) => csvField(title)).join(',')];
+        for (const record of view())
+            lines.push(CSV_COLUMNS.map(([, value]) => csvField(value(record))).join(','));
+        return '\ufeff' + lines.join('\r\n') + '\r\n';
+    }
+    window.adifinfo.csv = csv;
+    $('download-table').addEventListener('click', () => save([csv()], 'adifinfo.csv', 'text/csv'));
 
     // The tool's reader over the start of a file. Past what was read, the
     // file's end if it ends there; if it does not (no header gets so far),
@@ -42,182 +350,173 @@
         };
     }
 
-    // The start of a file, as bytes, or the reason the browser could not read it.
-    function readStart(file) {
-        return file.slice(0, SPAN).arrayBuffer().then((buffer) => ({bytes: new Uint8Array(buffer)}),
-                                                       (error) => ({reason: error.message}));
+    const READ_ERRORS = {
+        NotFoundError: 'it went away after it was chosen (moved or deleted): choose it again',
+        NotReadableError: 'it changed after it was chosen, or the system refused to read it: choose it again',
+        short: 'it changed or went away after it was chosen: choose it again',
+    };
+    // The start of a file, as bytes, or why it could not be read.
+    function readStart(entry) {
+        if (entry.reason !== undefined)
+            return Promise.resolve({reason: entry.reason});
+        if (entry.size === undefined)
+            entry.size = entry.file.size;
+        return entry.file.slice(0, SPAN).arrayBuffer().then((buffer) => {
+            const bytes = new Uint8Array(buffer);
+            // Fewer bytes than it had when chosen: it was cut, or went away.
+            if (bytes.length < Math.min(SPAN, entry.size))
+                return {reason: READ_ERRORS.short};
+            return {bytes};
+        }, (error) => ({reason: READ_ERRORS[error.name] || error.message}));
     }
 
-    async function inspect(file, start) {
+    async function inspect(entry, start) {
+        const unreadable = (reason) => ({status: 2, word: 'unreadable', output: null, shown: null, read: 0,
+                                         reason, programs: [], bitrate: null, variableRate: null});
         if (start.reason !== undefined)
-            return {status: 2, output: null, shown: null, read: 0, reason: start.reason};
-        const compiled = await compiling;
-        const run = (terminal) => runAdifinfo(createAdifinfo, compiled, {
-            args: [file.name],
-            input: reader(start.bytes, file.size),
-            terminal,
-        });
-        // Escaped, the report is printable ASCII and line ends only, and every
-        // byte that escaping changed reads \xhh: with no "\x" in it, nothing
-        // was changed, and the report's own bytes are these. Most reports so
-        // take one run, not two.
-        const escaped = await run(true);
-        const shown = String.fromCharCode(...escaped.output);
-        const raw = shown.includes('\\x') ? await run(false) : escaped;
-        return {status: raw.status, output: raw.output, shown, read: start.bytes.length};
-    }
-
-    function text(bytes) {
+            return unreadable(start.reason);
         try {
-            return new TextDecoder('utf-8', {fatal: true}).decode(bytes);
+            const report = reportAdifinfo(await tool(), entry.file.name, () => reader(start.bytes, entry.size));
+            let same = true;
+            for (let i = 0; same && i < report.output.length; i++)
+                same = report.output[i] === report.shown.charCodeAt(i);
+            // Most reports are shown as they are: kept once, as bytes.
+            return {...report, shown: same ? null : report.shown, read: start.bytes.length, reason: null};
         } catch (error) {
-            return null;
+            return unreadable('the tool could not run here: ' + (error && error.message ? error.message : error));
         }
     }
 
-    function element(name, className, content) {
-        const made = document.createElement(name);
-        if (className)
-            made.className = className;
-        if (content !== undefined)
-            made.textContent = content;
-        return made;
-    }
-
-    // open: the report shows at once; otherwise its name and status do, and
-    // the report is one click (or Enter) away.
-    function render(path, result, index, open) {
-        const meaning = ADIFINFO_STATUS[result.status];
-        const item = element('li', 'report ' + meaning.word.toLowerCase());
-        const heading = element('h3', '', escapeForTerminal(path));
-        heading.id = 'report-' + index;
-        item.setAttribute('aria-labelledby', heading.id);
-        item.dataset.status = result.status;
-        const status = element('p', 'status', meaning.word + ': ' + meaning.meaning + '.');
-        if (result.reason)
-            status.textContent += ' ' + result.reason;
-        if (result.output === null) {
-            item.append(heading, status);
-            return item;
+    // Drawing waits for a pause in the work, at most this often.
+    let drawing = null;
+    function draw() {
+        if (drawing === null) {
+            drawing = setTimeout(() => {
+                drawing = null;
+                table.view = null;
+                drawFilter();
+                drawTable();
+            }, 250);
         }
-        const details = element('details');
-        details.open = open;
-        const summary = element('summary');
-        summary.append(heading, status);
-        details.append(summary);
-        item.append(details);
-
-        const report = element('pre', '', result.shown);
-        report.tabIndex = 0; // a report wider than the screen scrolls by keyboard too
-        report.setAttribute('aria-label', 'Report of ' + heading.textContent);
-        const actions = element('p', 'actions');
-        const copy = element('button', '', 'Copy');
-        copy.type = 'button';
-        const copied = text(result.output);
-        if (copied === null) {
-            copy.disabled = true;
-            actions.append(copy, ' ', element('span', 'hint', 'Not text: Download keeps its bytes.'));
-        } else {
-            copy.addEventListener('click', () => {
-                navigator.clipboard.writeText(copied).then(
-                    () => say('Copied the report of ' + heading.textContent + '.'),
-                    () => say('Could not copy: select the report and copy it, or download it.'));
-            });
-            actions.append(copy);
-        }
-        const download = element('a', 'button', 'Download');
-        download.href = URL.createObjectURL(new Blob([result.output], {type: 'text/plain'}));
-        download.download = path.replace(/^.*\//, '') + '.adifinfo';
-        links.push(download.href);
-        actions.append(' ', download);
-        details.append(report, actions);
-        return item;
     }
 
-    function say(message) {
-        progress.textContent = message;
-    }
-
-    function plural(count, one) {
-        return count + ' ' + one + (count === 1 ? '' : 's');
-    }
-
-    // Files one after another, in the order given, each report shown as it
-    // comes; the summary is announced at the end.
+    // Files one after another, in the order given; each batch after the one
+    // before, and none stopped by a file that fails. Clear stops the batches.
     let queue = Promise.resolve();
+    let generation = 0;
     function open(entries) {
-        queue = queue.then(async () => {
-            if (entries.length === 0)
-                return;
-            say('Reading ' + plural(entries.length, 'file') + '…');
-            const counts = [0, 0, 0];
-            // The browser reads a few files ahead while the module runs.
-            const starts = [];
-            for (let i = 0; i < entries.length; i++) {
-                while (starts.length < Math.min(i + READ_AHEAD, entries.length))
-                    starts.push(readStart(entries[starts.length].file));
-                const entry = entries[i];
-                const result = await inspect(entry.file, await starts[i]);
-                starts[i] = null;
-                counts[result.status]++;
-                results.push({path: entry.path, status: result.status, output: result.output,
-                              shown: result.shown, read: result.read});
-                reports.append(render(entry.path, result, results.length, entries.length <= OPEN_AT_MOST));
-                document.body.dataset.reported = results.length;
-            }
-            const parts = counts.map((count, status) => count + ' ' + ADIFINFO_STATUS[status].word.toLowerCase())
-                              .filter((part, status) => counts[status] > 0);
-            say('Reported ' + plural(entries.length, 'file') + ': ' + parts.join(', ') + '.');
-            clear.hidden = false;
+        const mine = generation;
+        queue = queue.then(() => read(entries, mine)).catch((error) => {
+            say('Could not read the files: ' + (error && error.message ? error.message : error));
         });
     }
+    async function read(entries, mine) {
+        if (entries.length === 0 || mine !== generation)
+            return;
+        const total = entries.length;
+        const counts = {};
+        const starts = [];
+        let slice = performance.now();
+        say('Reading ' + plural(total, 'file') + '…');
+        for (let i = 0; i < total; i++) {
+            while (starts.length < Math.min(i + READ_AHEAD, total))
+                starts.push(readStart(entries[starts.length]));
+            const entry = entries[i];
+            const result = await inspect(entry, await starts[i]);
+            if (mine !== generation)
+                return;
+            starts[i] = null;
+            entries[i] = null;
+            counts[result.word] = (counts[result.word] || 0) + 1;
+            results.push({index: results.length, path: entry.path, name: textAsWritten(entry.path), ...result});
+            if (performance.now() - slice > SLICE) {
+                say('Reading ' + (i + 1).toLocaleString('en') + ' of ' + plural(total, 'file') + '…');
+                draw();
+                await giveWay();
+                if (mine !== generation)
+                    return;
+                slice = performance.now();
+            }
+            document.body.dataset.reported = results.length;
+        }
+        const parts = window.adifinfo.words.filter((word) => counts[word]).map((word) => counts[word].toLocaleString('en') + ' ' + word);
+        say('Reported ' + plural(total, 'file') + ': ' + parts.join(', ') + '.');
+        clearTimeout(drawing);
+        drawing = null;
+        table.view = null;
+        drawFilter();
+        drawTable();
+        $('clear').hidden = false;
+        if (total === 1)
+            showReport(results[results.length - 1], null);
+    }
 
+    // A folder's files come in name order, each under its path in it. A file's
+    // size is taken as it is chosen: one that goes away before it is read
+    // then reads short, and is told from one that was empty.
     function chosen(input) {
         const files = Array.from(input.files, (file) => ({file, path: file.webkitRelativePath || file.name}));
-        files.sort((a, b) => (input.webkitdirectory ? a.path.localeCompare(b.path) : 0));
         input.value = '';
+        if (input.webkitdirectory)
+            files.sort((a, b) => a.path.localeCompare(b.path));
+        let at = 0;
+        const measure = () => {
+            const begun = performance.now();
+            for (; at < files.length && performance.now() - begun < SLICE; at++)
+                files[at].size = files[at].file.size;
+            if (at < files.length)
+                setTimeout(measure, 0);
+        };
+        measure();
         open(files);
     }
-    for (const id of ['files', 'folder']) {
-        const input = document.getElementById(id);
-        input.addEventListener('change', () => chosen(input));
+    for (const [button, input] of [['choose-files', 'files'], ['choose-folder', 'folder']]) {
+        $(button).addEventListener('click', () => $(input).click());
+        $(input).addEventListener('change', () => chosen($(input)));
     }
 
-    clear.addEventListener('click', () => {
-        queue = queue.then(() => {
-            links.splice(0).forEach((link) => URL.revokeObjectURL(link));
-            reports.replaceChildren();
-            results.length = 0;
-            document.body.dataset.reported = 0;
-            clear.hidden = true;
-            say('Cleared.');
-            document.getElementById('files').focus();
-        });
+    $('clear').addEventListener('click', () => {
+        generation++;
+        results.length = 0;
+        reported = null;
+        opener = null;
+        table.view = null;
+        table.page = 0;
+        $('rows').replaceChildren();
+        $('report-section').hidden = true;
+        $('report-text').textContent = '';
+        $('files-section').hidden = true;
+        $('clear').hidden = true;
+        document.body.dataset.reported = 0;
+        say('Cleared.');
+        $('choose-files').focus();
     });
 
     // A dropped folder is walked where the browser lets a page read one:
-    // its files in name order, each under its path in the folder.
+    // its files in name order, each under its path in the folder. An entry the
+    // browser cannot read is a file that is unreadable, with the reason.
     function entryFiles(entry) {
+        const path = entry.fullPath.replace(/^\//, '');
+        const failed = (error) => [{path, reason: 'the browser could not read it' +
+                                                   (error && error.message ? ': ' + error.message : '')}];
         if (entry.isFile) {
-            return new Promise((resolve) => entry.file(
-                (file) => resolve([{file, path: entry.fullPath.replace(/^\//, '')}]),
-                () => resolve([])));
+            return new Promise((resolve) => entry.file((file) => resolve([{file, path, size: file.size}]),
+                                                       (error) => resolve(failed(error))));
         }
         const folder = entry.createReader();
         const all = [];
-        const more = () => new Promise((resolve) => folder.readEntries(resolve, () => resolve([])));
-        const walk = () => more().then((batch) => {
+        const walk = () => new Promise((resolve, reject) => folder.readEntries(resolve, reject)).then((batch) => {
             if (batch.length === 0)
-                return;
+                return null;
             all.push(...batch);
             return walk();
         });
         return walk().then(() => {
             all.sort((a, b) => a.name.localeCompare(b.name));
             return Promise.all(all.map(entryFiles)).then((lists) => lists.flat());
-        });
+        }, failed);
     }
-    const drop = document.getElementById('drop');
+    const drop = $('drop');
     document.addEventListener('dragover', (event) => {
         event.preventDefault();
         drop.classList.add('over');
@@ -232,7 +531,9 @@
         if (entries.length > 0 && entries.every(Boolean)) {
             Promise.all(entries.map(entryFiles)).then((lists) => open(lists.flat()));
         } else {
-            open(Array.from(transfer.files, (file) => ({file, path: file.name})));
+            open(Array.from(transfer.files, (file) => ({file, path: file.name, size: file.size})));
         }
     });
+
+    drawColumns();
 })();

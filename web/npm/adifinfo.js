@@ -8,7 +8,7 @@
 'use strict';
 const fs = require('fs');
 const createAdifinfo = require('../lib/adifinfo-module.js');
-const {compileAdifinfo, runAdifinfo} = require('../lib/run.js');
+const {compileAdifinfo, startAdifinfo} = require('../lib/run.js');
 
 // The file, forward, a chunk at a time; a failed read (a folder, a failing
 // disk) throws, which the tool takes for one.
@@ -55,9 +55,8 @@ async function main() {
             // No input: the tool says "cant open", as it would.
         }
     }
-    const compiled = await compileAdifinfo(createAdifinfo);
-    const run = await runAdifinfo(createAdifinfo, compiled,
-                                  {args, input, terminal: Boolean(process.stdout.isTTY)});
+    const tool = await startAdifinfo(createAdifinfo, await compileAdifinfo(createAdifinfo));
+    const run = tool.run({args, input, terminal: Boolean(process.stdout.isTTY)});
     let status = run.status;
     writeAll(2, run.errors);
     // A report that did not reach its reader must not pass for one that did.
