@@ -25,9 +25,12 @@
 #                 the dynamic tool and against Node.js starting and doing
 #                 nothing (node -e 0, the floor), best of three
 # and, given the page (make check builds it in BUILD/web) and bitpack:
-#   page          500 files chosen at once in headless Chromium, timed from
-#                 choosing them to the last report, against the native tool
-#                 run once a file over the same files (tests/browser_test.py)
+#   page          500 and 10,000 files chosen at once in headless Chromium,
+#                 timed from choosing them (and from the page having the list)
+#                 to the last report, against the native tool run once a file
+#                 over the same files; the longest task on the page's main
+#                 thread after it had the list, its memory before, after and
+#                 after Clear (tests/browser_test.py)
 # Usage: bench/run.sh [tool] [input] [static tool] [musl tool] [hardened tool]
 #        [npm command] [page] [bitpack]
 # (defaults: build/adifinfo, an encoder file of the suite, none). Needs
