@@ -523,12 +523,15 @@ def row_faults(args, driver):
             print(f"{name}: {result['word']}, {result['reason']!r}, where "
                   f"{'unreadable: ' + reason if reason else 'complete'} was due")
             failures += 1
-    # A run that fails (here: no WebAssembly), and then a good batch.
+    # A run that fails (here: no instance of the module), and then a good batch.
     refusing = driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": """
-        const instantiate = WebAssembly.instantiate;
+        const Instance = WebAssembly.Instance;
         window.refuse = true;
-        WebAssembly.instantiate = (...words) =>
-            window.refuse ? Promise.reject(new Error('refused for the test')) : instantiate(...words);"""})
+        WebAssembly.Instance = function (...words) {
+            if (window.refuse)
+                throw new Error('refused for the test');
+            return new Instance(...words);
+        };"""})
     driver.get("file://" + os.path.abspath(args.page))
     driver.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument", refusing)
     _, first = open_files(driver, [example, cases["corpus.mono-lc-8k-cbr"]])

@@ -6,6 +6,8 @@
 #   npm.install   the package installed from its tarball into a folder of its
 #                 own (npm install -g --prefix)
 #   npm.cases     every case of cases.txt on its command, in one test
+#   npm.library   every case through its library, and its command on what the
+#                 cases cannot hold (tests/npm_test.js, in one Node.js)
 #   browser       the page in headless Chromium (tests/browser_test.py), in
 #                 one session: every case of cases.txt that is a file, in one
 #                 batch; then a name, a folder, Download and Copy, and no
@@ -27,7 +29,7 @@ elseif(NOT EMCMAKE OR NOT NODE OR NOT NPM)
     set(no_web "the page and the npm package need emscripten, Node.js and npm (Debian: emscripten npm)")
 endif()
 if(no_web)
-    foreach(name npm.cases browser)
+    foreach(name npm.cases npm.library browser)
         adifinfo_skipped_test(${name} "${no_web}")
     endforeach()
     return()
@@ -61,6 +63,11 @@ set_tests_properties(npm.install PROPERTIES FIXTURES_SETUP npm COST 3)
 add_test(NAME npm.cases COMMAND ${CMAKE_COMMAND} -DTOOL=${npm_prefix}/bin/adifinfo
                                 -DWORK=${CMAKE_CURRENT_BINARY_DIR}/cases-npm ${run_cases})
 set_tests_properties(npm.cases PROPERTIES FIXTURES_REQUIRED npm ENVIRONMENT LC_ALL=C.UTF-8 COST 3)
+add_test(NAME npm.library
+         COMMAND ${NODE} ${CMAKE_CURRENT_SOURCE_DIR}/npm_test.js --prefix ${npm_prefix}
+                 --tool $<TARGET_FILE:adifinfo> --bitpack $<TARGET_FILE:bitpack>
+                 --work ${CMAKE_CURRENT_BINARY_DIR}/npm-library)
+set_tests_properties(npm.library PROPERTIES FIXTURES_REQUIRED npm ENVIRONMENT LC_ALL=C.UTF-8 COST 3)
 
 # Debian's own python3 has Debian's python3-selenium; the script says why it
 # skips where either is missing, or Chromium.

@@ -5,17 +5,18 @@
 //   node assemble.js --version V --module adifinfo.js --source DIR
 //                    --page adifinfo-V.html --package FOLDER
 //
-// The module is emscripten's script with the WebAssembly code beside it in
-// adifinfo.wasm; both become one script, the code as base64 in the factory's
-// property wasm (run.js compiles it). The page takes that script, run.js,
-// page.js and page.css inline, under a Content-Security-Policy that allows
-// exactly those (by their hashes) and WebAssembly, and nothing from anywhere.
+// Of what emscripten made, only the WebAssembly code beside its script,
+// adifinfo.wasm, is taken: run.js is its host. It must ask for what run.js
+// answers, and nothing else (checked). The page takes the code as base64, in a
+// script of its own, with run.js, page.js and page.css inline, under a
+// Content-Security-Policy that allows exactly those (by their hashes) and
+// WebAssembly, and nothing from anywhere; the package, as lib/adifinfo.wasm.
 // The same input gives the same bytes.
 'use strict';
 const crypto = require('crypto');
 const fs = require('fs');
 const path = require('path');
-const {ADIFINFO_WORDS} = require('./run.js');
+const {ADIFINFO_WORDS, ADIFINFO_IMPORTS} = require('./run.js');
 
 function options(words) {
     const result = {};
@@ -86,7 +87,11 @@ function main() {
     const read = (file) => fs.readFileSync(file, 'utf8');
 
     const wasm = fs.readFileSync(o.module.replace(/\.js$/, '.wasm'));
-    const module = `${read(o.module).trimEnd()}\ncreateAdifinfo.wasm = "${wasm.toString('base64')}";\n`;
+    const asked = WebAssembly.Module.imports(new WebAssembly.Module(wasm)).map((i) => `${i.module}.${i.name}`).sort();
+    const answered = Object.entries(ADIFINFO_IMPORTS).flatMap(([from, names]) => names.map((name) => `${from}.${name}`)).sort();
+    if (asked.join() !== answered.join())
+        throw new Error(`the module asks for ${asked.join(', ')}; run.js answers ${answered.join(', ')}`);
+    const module = `const ADIFINFO_WASM = "${wasm.toString('base64')}";\n`;
     const run = read(path.join(web, 'run.js'));
 
     // The page. A script or style element's text is hashed as it stands
@@ -123,8 +128,11 @@ function main() {
                      fill(read(path.join(npm, 'package.json')), {VERSION: o.version}));
     fs.writeFileSync(path.join(o.package, 'README.md'), fill(read(path.join(npm, 'README.md')), {VERSION: o.version}));
     fs.copyFileSync(path.join(o.source, 'LICENSE'), path.join(o.package, 'LICENSE'));
-    fs.writeFileSync(path.join(o.package, 'lib', 'adifinfo-module.js'), module);
+    fs.writeFileSync(path.join(o.package, 'lib', 'adifinfo.wasm'), wasm);
     fs.writeFileSync(path.join(o.package, 'lib', 'run.js'), run);
+    for (const file of ['index.js', 'index.mjs'])
+        fs.copyFileSync(path.join(npm, file), path.join(o.package, 'lib', file));
+    fs.copyFileSync(path.join(npm, 'index.d.ts'), path.join(o.package, 'index.d.ts'));
     fs.copyFileSync(path.join(npm, 'adifinfo.js'), path.join(o.package, 'bin', 'adifinfo.js'));
     fs.chmodSync(path.join(o.package, 'bin', 'adifinfo.js'), 0o755);
 }

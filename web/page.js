@@ -30,17 +30,24 @@
     window.adifinfo = {results, words: ADIFINFO_WORDS.map((w) => w.word)};
 
     // The module, compiled as the page loads, and one instance of it for every
-    // file; a failure to make one is the file's, and the next file tries again.
-    const compiling = compileAdifinfo(createAdifinfo);
-    let starting = null;
-    function tool() {
-        if (starting === null) {
-            starting = compiling.then((compiled) => startAdifinfo(createAdifinfo, compiled));
-            starting.catch(() => {
-                starting = null;
-            });
+    // file; a failure to make one, or a run that fails, is the file's, and the
+    // next file tries again with a new one.
+    const binary = atob(ADIFINFO_WASM);
+    const code = new Uint8Array(binary.length);
+    for (let i = 0; i < binary.length; i++)
+        code[i] = binary.charCodeAt(i);
+    let compiling = compileAdifinfo(code);
+    let instance = null;
+    async function tool() {
+        if (instance === null) {
+            try {
+                instance = startAdifinfo(await compiling);
+            } catch (error) {
+                compiling = compileAdifinfo(code);
+                throw error;
+            }
         }
-        return starting;
+        return instance;
     }
 
     // Gives the browser its turn: to draw, and to take input.
@@ -351,12 +358,13 @@
     // a failed read rather than a wrong report.
     function reader(bytes, ended) {
         let at = 0;
-        return () => {
-            if (at < bytes.length)
-                return bytes[at++];
-            if (!ended)
+        return (into) => {
+            if (at === bytes.length && !ended)
                 throw new Error('past the part of the file that was read');
-            return null;
+            const count = Math.min(into.length, bytes.length - at);
+            into.set(bytes.subarray(at, at + count));
+            at += count;
+            return count;
         };
     }
 
@@ -419,6 +427,7 @@
             return {...report, shown: same ? null : report.shown, read: start.bytes.length, delivered: start.delivered,
                     reason: null};
         } catch (error) {
+            instance = null;
             return unreadable('the tool could not run here: ' + (error && error.message ? error.message : error));
         }
     }

@@ -7,11 +7,14 @@
 // each file in plain words made from the tool's own reading of its header,
 // and names and comments shown as written.
 //
-// The file comes in through a device of the module's own file system, one
-// byte at a time from a reader that the host supplies, so a host reads only
-// as far as the header goes. What the tool writes to standard output is
-// taken byte by byte: the report is bytes, not text, and a comment need not
-// be UTF-8.
+// The module's host is this file, not emscripten's runtime: the module asks
+// its host for a dozen things (the C library's few system calls, and two of
+// the tool's own, web/main.cpp and src/platform.cpp), answered here in a few
+// lines each, where emscripten's runtime would build a whole file system
+// first. The file named on the command line is opened by the host and read
+// through a reader it supplies, only as far as the tool asks; what the tool
+// writes to standard output is taken as bytes: the report is bytes, not
+// text, and a comment need not be UTF-8.
 'use strict';
 
 // What a file is, in four words: from the exit status, and for status 1
@@ -122,98 +125,159 @@ function summarize(status, elements) {
     return summary;
 }
 
-// The module's code, base64, into a compiled WebAssembly module.
-function compileAdifinfo(createModule) {
-    const text = createModule.wasm;
-    let bytes;
-    if (typeof Buffer === 'function') {
-        bytes = Buffer.from(text, 'base64');
-    } else {
-        const binary = atob(text);
-        bytes = new Uint8Array(binary.length);
-        for (let i = 0; i < binary.length; i++)
-            bytes[i] = binary.charCodeAt(i);
-    }
+// The module's code, as bytes, compiled: once, as a page loads or a
+// package starts.
+function compileAdifinfo(bytes) {
     return WebAssembly.compile(bytes);
 }
 
-// startAdifinfo(createModule, compiled) resolves to an instance of the tool:
-// {run(options)}. run({args, input, terminal}) runs the tool with the command
-// line args (the words after the program's name) and returns {status,
-// output, errors, elements}: its exit status, the bytes it wrote to standard
-// output and to standard error, and each program config element it read.
-// Runs are synchronous, and so one after another.
+// What the module asks of its host, by name: a host that answers fewer, or
+// others, is not this module's (web/assemble.js checks this when it builds).
+const ADIFINFO_IMPORTS = {
+    env: ['host_element', 'host_stdout_is_terminal', '__syscall_open', '__syscall_fcntl64', '__syscall_ioctl',
+          'emscripten_memcpy_big', 'emscripten_resize_heap', 'setTempRet0'],
+    wasi_snapshot_preview1: ['fd_write', 'fd_read', 'fd_close', 'fd_seek'],
+};
+
+// The C library's error numbers, as this module's C library has them.
+const ERRNO = {badf: 8, io: 29, noent: 44, notty: 59, spipe: 70};
+const INPUT = 3; // the one file the tool opens
+
+function utf8(text) {
+    return typeof text === 'string' ? new TextEncoder().encode(text) : Uint8Array.from(text);
+}
+
+// startAdifinfo(compiled) makes an instance of the tool: {run(options)}.
+// run({args, input, terminal}) runs the tool with the command line args (the
+// words after the program's name, each a string or its bytes) and returns
+// {status, output, errors, elements}: its exit status, the bytes it wrote to
+// standard output and to standard error, and each program config element it
+// read. Runs are synchronous, and so one after another.
 //
-// input reads the file that args[0] names, opened by the host: called once
-// for each byte, it returns the next byte, null at the end of the file, and
-// throws when the file cannot be read, which the tool takes as a failed read.
-// Without input, the host could not open args[0], and the tool must find
-// nothing of that name either: it answers "cant open" as it would on its own.
+// input reads the file that args[0] names, opened by the host: given a
+// Uint8Array, it fills its start with the next bytes of the file and returns
+// how many (0 at the end of the file), and throws when the file cannot be
+// read, which the tool takes as a failed read. Without input, the host could
+// not open args[0], and the tool finds nothing of that name: it answers
+// "cant open" as it would on its own.
 //
 // terminal: the output is for a terminal (or shown on a page), and the tool
 // escapes outside text as it does for one.
-function startAdifinfo(createModule, compiled) {
+function startAdifinfo(compiled) {
+    let exports = null;
     let current = null;
-    let failed;
-    const failure = new Promise((resolve, reject) => {
-        failed = reject;
-    });
-    const ready = createModule({
-        thisProgram: 'adifinfo',
-        stdin: () => null,
-        // A device's bytes arrive as the signed bytes of the module's memory.
-        stdout: (byte) => {
-            current.output.push(byte & 0xff);
+    const memory = () => new Uint8Array(exports.memory.buffer);
+    const words = () => new Int32Array(exports.memory.buffer);
+    const view = () => new DataView(exports.memory.buffer);
+    // The bytes of each iovec, in turn: (pointer, length) pairs at iovs.
+    function* vectors(iovs, count) {
+        const data = view();
+        for (let i = 0; i < count; i++)
+            yield [data.getUint32(iovs + 8 * i, true), data.getUint32(iovs + 8 * i + 4, true)];
+    }
+    const env = {
+        host_element(fields, count, comment, length) {
+            current.elements.push({fields: Array.from(words().subarray(fields >> 2, (fields >> 2) + count)),
+                                   comment: memory().slice(comment, comment + length)});
         },
-        stderr: (byte) => {
-            current.errors.push(byte & 0xff);
+        host_stdout_is_terminal: () => (current.terminal ? 1 : 0),
+        // open(path, flags, ...): the file named on the command line, where
+        // the host opened it; nothing else.
+        __syscall_open(path) {
+            const bytes = memory();
+            const end = bytes.indexOf(0, path);
+            const name = bytes.subarray(path, end);
+            const wanted = current.name;
+            const same = current.input && !current.opened && name.length === wanted.length &&
+                         name.every((byte, i) => byte === wanted[i]);
+            if (!same)
+                return -ERRNO.noent;
+            current.opened = true;
+            return INPUT;
         },
-        print: () => {},
-        printErr: () => {},
-        onElement: (fields, comment) => {
-            current.elements.push({fields, comment});
+        __syscall_fcntl64: () => 0,
+        // No terminal ioctl: standard output is buffered whatever it is, and
+        // the tool flushes it.
+        __syscall_ioctl: () => -ERRNO.notty,
+        emscripten_memcpy_big(to, from, count) {
+            memory().copyWithin(to, from, from + count);
         },
-        // The runtime ends a run by throwing, and callMain catches it and
-        // returns the status; never process.exit or an abort of the page.
-        quit: (status, thrown) => {
-            throw thrown;
-        },
-        instantiateWasm: (imports, receive) => {
-            WebAssembly.instantiate(compiled, imports).then(receive, failed);
-            return {};
-        },
-    });
-    return Promise.race([ready, failure]).then((module) => {
-        const fs = module.FS;
-        fs.mkdir('/adifinfo');
-        fs.createDevice('/adifinfo', 'input', () => current.input());
-        const root = fs.stat('/').mode;
-        function run(options) {
-            const args = options.args.slice();
-            current = {output: [], errors: [], elements: [], input: options.input};
-            module.stdoutIsTerminal = Boolean(options.terminal);
-            if (options.input && args.length > 0) {
-                args[0] = '/adifinfo/input';
-            } else if (args.length > 0) {
-                // The module's own folders (/tmp, /dev, /home...) must not
-                // answer for a name that the host could not open: with no
-                // permission on its root, nothing of the module's opens.
-                fs.chmod('/', 0);
+        // The tool needs no more memory than it starts with.
+        emscripten_resize_heap: () => 0,
+        setTempRet0: () => {},
+    };
+    const wasi = {
+        fd_write(fd, iovs, count, written) {
+            if (fd !== 1 && fd !== 2)
+                return ERRNO.badf;
+            let total = 0;
+            for (const [at, length] of vectors(iovs, count)) {
+                (fd === 1 ? current.output : current.errors).push(memory().slice(at, at + length));
+                total += length;
             }
-            // callMain puts the words on the stack and leaves them there.
-            const stack = module.stackSave();
+            view().setUint32(written, total, true);
+            return 0;
+        },
+        fd_read(fd, iovs, count, read) {
+            if (fd !== INPUT)
+                return ERRNO.badf;
+            let total = 0;
             try {
-                const status = module.callMain(args);
-                return {status, output: Uint8Array.from(current.output), errors: Uint8Array.from(current.errors),
-                        elements: current.elements};
-            } finally {
-                module.stackRestore(stack);
-                fs.chmod('/', root);
-                current = null;
+                for (const [at, length] of vectors(iovs, count)) {
+                    if (length === 0)
+                        continue;
+                    const got = current.input(memory().subarray(at, at + length));
+                    total += got;
+                    if (got < length)
+                        break;
+                }
+            } catch (error) {
+                return ERRNO.io;
             }
+            view().setUint32(read, total, true);
+            return 0;
+        },
+        fd_close: () => 0,
+        fd_seek: () => ERRNO.spipe,
+    };
+    const instance = new WebAssembly.Instance(compiled, {env, wasi_snapshot_preview1: wasi});
+    exports = instance.exports;
+    exports.__wasm_call_ctors();
+
+    // Both byte streams, each as one array.
+    const joined = (chunks) => {
+        const all = new Uint8Array(chunks.reduce((sum, chunk) => sum + chunk.length, 0));
+        let at = 0;
+        for (const chunk of chunks) {
+            all.set(chunk, at);
+            at += chunk.length;
         }
-        return {run};
-    });
+        return all;
+    };
+    function run(options) {
+        const args = ['adifinfo', ...options.args].map(utf8);
+        current = {output: [], errors: [], elements: [], input: options.input || null, opened: false,
+                   name: args.length > 1 ? args[1] : null, terminal: Boolean(options.terminal)};
+        // main's words, on the module's stack, which is as it was after.
+        const stack = exports.stackSave();
+        try {
+            const argv = exports.stackAlloc(4 * (args.length + 1));
+            args.forEach((word, i) => {
+                const at = exports.stackAlloc(word.length + 1);
+                memory().set(word, at);
+                memory()[at + word.length] = 0;
+                view().setUint32(argv + 4 * i, at, true);
+            });
+            view().setUint32(argv + 4 * args.length, 0, true);
+            const status = exports.main(args.length, argv);
+            return {status, output: joined(current.output), errors: joined(current.errors),
+                    elements: current.elements};
+        } finally {
+            exports.stackRestore(stack);
+            current = null;
+        }
+    }
+    return {run};
 }
 
 // Reports one file as the page and the library show it: the tool run as on
@@ -221,7 +285,8 @@ function startAdifinfo(createModule, compiled) {
 // the report's own bytes. Escaped, the report is printable ASCII and line ends
 // only, and every byte that escaping changed reads \xhh: with no "\x" in it,
 // nothing was changed, and these are the report's own bytes too. input() makes
-// a fresh reader of the file, or is null where the host could not open it.
+// a fresh reader of the file (see startAdifinfo), or is null where the host
+// could not open it.
 function reportAdifinfo(tool, name, input) {
     const run = (terminal) => tool.run({args: [name], input: input && input(), terminal});
     const escaped = run(true);
@@ -233,6 +298,6 @@ function reportAdifinfo(tool, name, input) {
 }
 
 if (typeof module === 'object' && module.exports) {
-    module.exports = {ADIFINFO_WORDS, textAsWritten, summarize, compileAdifinfo, startAdifinfo,
-                      reportAdifinfo};
+    module.exports = {ADIFINFO_WORDS, ADIFINFO_IMPORTS, textAsWritten, summarize, compileAdifinfo,
+                      startAdifinfo, reportAdifinfo};
 }
