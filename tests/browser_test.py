@@ -195,6 +195,8 @@ def open_files(driver, paths, timeout=120, folder=None, fetch=True):
     taken = time.monotonic() - begun
     # The batch's line and the table come once the last file is in.
     while not driver.find_element(By.ID, "progress").text.startswith("Reported"):
+        if time.monotonic() - begun > timeout:
+            fail(f"the page did not end its batch in {timeout} s")
         time.sleep(0.01)
     return taken, results(driver, before) if fetch else None
 
@@ -399,10 +401,13 @@ def click_name(driver, name):
 
 
 def saved(args, name, timeout=20):
+    """The bytes of a download, once it is done: Chromium makes the file at
+    once, empty, and fills it from a .crdownload file of its own."""
     path = os.path.join(args.downloads, name)
     begun = time.monotonic()
-    while not os.path.exists(path) and time.monotonic() - begun < timeout:
-        time.sleep(0.05)
+    while ((not os.path.exists(path) or os.path.exists(path + ".crdownload"))
+           and time.monotonic() - begun < timeout):
+        time.sleep(0.02)
     if not os.path.exists(path):
         return None
     with open(path, "rb") as file:
@@ -437,7 +442,7 @@ def row_download(args, driver):
         driver.find_element(By.ID, "copy").click()
         copied = driver.execute_async_script("""
             const done = arguments[arguments.length - 1];
-            setTimeout(() => navigator.clipboard.readText().then(done, (e) => done(null)), 200);""")
+            setTimeout(() => navigator.clipboard.readText().then(done, (e) => done(null)), 50);""")
         shown = native(args.tool, path, terminal=True)[1].decode("ascii")
         if copied != shown or any(ord(c) < 0x20 and c != "\n" or ord(c) == 0x7f for c in copied or "\0"):
             print(f"{name}: Copy put {copied!r} on the clipboard, not the report as shown")
@@ -508,13 +513,13 @@ def row_faults(args, driver):
     from selenium.webdriver.common.by import By
     before = reported(driver)
     driver.find_element(By.ID, "files").send_keys("\n".join(busy + paths))
-    # Taken: the page has noted each file's size, and begun.
-    while not driver.find_element(By.ID, "progress").text.startswith("Reading"):
-        time.sleep(0.005)
     os.remove(paths[1])
     with open(paths[2], "ab") as file:
         file.write(b"more")
+    begun = time.monotonic()
     while reported(driver) < before + len(busy) + len(paths):
+        if time.monotonic() - begun > 60:
+            fail(f"the page reported {reported(driver) - before} of {len(busy) + len(paths)} files in 60 s")
         time.sleep(0.02)
     found = results(driver, before + len(busy))
     failures = 0
