@@ -20,10 +20,11 @@
 #                 the dynamic tool
 #   hardening     the hardened tool's instructions against the dynamic tool's
 # and, given the npm package's command (installed: make check puts it in
-# BUILD/tests/npm-prefix/bin) as well:
-#   npm           wall time over 100 of the files, one process a file, against
-#                 the dynamic tool and against Node.js starting and doing
-#                 nothing (node -e 0, the floor), best of three
+# BUILD/tests/npm-prefix/bin) as well, bench/npm.js:
+#   npm           its time a file over 100 of the files, paired with Node.js
+#                 starting and doing nothing (node -e 0, the floor: target
+#                 <= 1.2) and with the dynamic tool; its library's calls a
+#                 second; the tarball's size and the installed package's
 # and, given the page (make check builds it in BUILD/web) and bitpack:
 #   page          500 and 10,000 files chosen at once in headless Chromium,
 #                 timed from choosing them (and from the page having the list)
@@ -158,19 +159,5 @@ if [ -n "$page" ]; then
 fi
 
 [ -n "$npm" ] || exit 0
-node=$(command -v node || command -v nodejs)
-each_of_100() { # "$@" FILE, one process a file over 100 of the files
-    for i in $(seq 1 100); do "$@" "$files/$i.adif" || [ $? -le 2 ]; done
-}
-hundred() {
-    nanoseconds each_of_100 "$@"
-}
-best_n="" best_t="" best_f=""
-for _ in 1 2 3; do
-    best_n=$(least "$best_n" "$(hundred "$npm")")
-    best_t=$(least "$best_t" "$(hundred "$tool")")
-    best_f=$(least "$best_f" "$(hundred "$node" -e 0)")
-done
-printf 'npm           command %ss  dynamic %ss ratio %s  node -e 0 %ss ratio %s  (100 runs each: %s ms a file)\n' \
-    "$(secs "$best_n")" "$(secs "$best_t")" "$(ratio "$best_n" "$best_t")" "$(secs "$best_f")" \
-    "$(ratio "$best_n" "$best_f")" "$(awk -v t="$best_n" 'BEGIN { printf "%.1f", t / 1e8 }')"
+tarball=$(ls "$(dirname "$(dirname "$npm")")"/../../web/adifinfo-*.tgz 2>/dev/null | head -1)
+node bench/npm.js "$npm" "$tool" "$tarball" $(for i in $(seq 1 100); do echo "$files/$i.adif"; done)
