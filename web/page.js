@@ -350,7 +350,6 @@
             lines.push(CSV_COLUMNS.map(([, value]) => csvField(value(record))).join(','));
         return '\ufeff' + lines.join('\r\n') + '\r\n';
     }
-    window.adifinfo.csv = csv;
     $('download-table').addEventListener('click', () => save([csv()], 'adifinfo.csv', 'text/csv'));
 
     // The tool's reader over the start of a file. Past what was read, the
