@@ -30,14 +30,11 @@ void stdout_binary(void) {
 
 #elif defined(__EMSCRIPTEN__)
 
-#include <emscripten.h>
-
 // WebAssembly, in a browser or under Node.js: standard output is whatever
-// the host (the page, or the npm package's command) made of it, and the
-// runtime's own answer is "a terminal" whatever that is. So the host says,
-// with the module's stdoutIsTerminal: the command when its own standard
-// output is a terminal, the page for the report it shows.
-EM_JS(int, host_stdout_is_terminal, (void), { return Module["stdoutIsTerminal"] ? 1 : 0; });
+// the host (the page, or the npm package) made of it, and the host says
+// whether that is a terminal: the command when its own standard output is
+// one, the page for the report it shows.
+extern "C" int host_stdout_is_terminal(void);
 
 int stdout_is_terminal(void) {
     return host_stdout_is_terminal();

@@ -4,24 +4,19 @@
 // run is the tool's whole run (adifinfo_main puts all of its state back
 // first), and the file it opened is closed after it, as a process's end
 // would close it. Each program config element, as the tool reads it, is
-// handed to the host (the module's onElement) for the summary that the page
-// and the package show beside the report.
+// handed to the host (web/run.js) for the summary that the page and the
+// package show beside the report.
 #include "adif.h"
 #include "bits.h"
 #include "cli.h"
 
-#include <emscripten.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <string.h>
 
-// fields: the element's numbers (see hand_over), comment: its comment bytes
-// up to the first NUL, as the report shows them.
-EM_JS(void, host_element, (const int32_t *fields, int count, const char *comment, int length), {
-    if (Module["onElement"])
-        Module["onElement"](Array.from(HEAP32.subarray(fields >> 2, (fields >> 2) + count)),
-                            HEAPU8.slice(comment, comment + length));
-});
+// The host's: fields, the element's numbers (see hand_over); comment, its
+// comment bytes up to the first NUL, as the report shows them.
+extern "C" void host_element(const int32_t *fields, int count, const char *comment, int length);
 
 // How many of the list's entries are channel pairs.
 static int32_t pairs(const EleList *list) {
