@@ -61,12 +61,12 @@
         });
     }
 
-    function plural(count, one, many) {
-        return count.toLocaleString('en') + ' ' + (count === 1 ? one : many || one + 's');
+    function plural(count, one) {
+        return count.toLocaleString('en') + ' ' + one + (count === 1 ? '' : 's');
     }
 
     function kilobits(bits) {
-        return String(Math.round(bits) / 1000);
+        return String(bits / 1000);
     }
 
     // The cells of a file's row, for the table and the CSV alike; several
