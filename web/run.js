@@ -50,12 +50,12 @@ function hex(value, width) {
 // a byte that is not part of UTF-8 as \xhh. Bytes, or a string as a host
 // gives a name.
 function textAsWritten(text) {
+    const written = (code) => (!misleads(code) ? String.fromCodePoint(code)
+                                               : code < 0x80 ? '\\x' + hex(code, 2) : '\\u' + hex(code, 4));
     let shown = '';
     if (typeof text === 'string') {
-        for (const char of text) {
-            const code = char.codePointAt(0);
-            shown += !misleads(code) ? char : code < 0x80 ? '\\x' + hex(code, 2) : '\\u' + hex(code, 4);
-        }
+        for (const char of text)
+            shown += written(char.codePointAt(0));
         return shown;
     }
     const bytes = text;
@@ -77,7 +77,7 @@ function textAsWritten(text) {
             i++;
             continue;
         }
-        shown += !misleads(code) ? String.fromCodePoint(code) : code < 0x80 ? '\\x' + hex(code, 2) : '\\u' + hex(code, 4);
+        shown += written(code);
         i += length;
     }
     return shown;
