@@ -39,7 +39,9 @@ file(WRITE "${doc}/copyright"
 
 # The changelog, in Debian's format, from each released section of
 # CHANGELOG.md ("## [x.y.z] - yyyy-mm-dd"); an entry a bullet, wrapped to fit.
-file(STRINGS "${source}/CHANGELOG.md" lines)
+# As UTF-8: otherwise file(STRINGS) takes a byte outside ASCII for the end of
+# a line, and the words after it were lost.
+file(STRINGS "${source}/CHANGELOG.md" lines ENCODING UTF-8)
 set(changelog "")
 set(entry "")
 set(version "")
