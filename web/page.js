@@ -12,9 +12,7 @@
 // <body data-reported> counts the files reported since the last Clear.
 'use strict';
 (function () {
-    // More than any ADIF header can span: 16 program config elements, each with
-    // every element list full and a 255-byte comment, come to under 5 KB.
-    const SPAN = 65536;
+    const SPAN = ADIFINFO_SPAN;
     // Files being read while the tool runs.
     const READ_AHEAD = 32;
     const PAGE = 100;
@@ -352,21 +350,6 @@
     }
     $('download-table').addEventListener('click', () => save([csv()], 'adifinfo.csv', 'text/csv'));
 
-    // The tool's reader over the start of a file. Past what was read, the
-    // file's end if it ends there; if it does not (no header gets so far),
-    // a failed read rather than a wrong report.
-    function reader(bytes, ended) {
-        let at = 0;
-        return (into) => {
-            if (at === bytes.length && !ended)
-                throw new Error('past the part of the file that was read');
-            const count = Math.min(into.length, bytes.length - at);
-            into.set(bytes.subarray(at, at + count));
-            at += count;
-            return count;
-        };
-    }
-
     // The start of a file, as bytes, and whether the file ends there; or why
     // it could not be read. The file is streamed, and left once SPAN bytes
     // have come: the fastest way a browser reads many files (no slice of each
@@ -418,7 +401,8 @@
         if (start.reason !== undefined)
             return unreadable(start.reason);
         try {
-            const report = reportAdifinfo(await tool(), entry.file.name, () => reader(start.bytes, start.ended));
+            const input = () => readerOf(start.bytes, start.ended, null);
+            const report = reportAdifinfo(await tool(), entry.file.name, input);
             let same = true;
             for (let i = 0; same && i < report.output.length; i++)
                 same = report.output[i] === report.shown.charCodeAt(i);

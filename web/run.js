@@ -280,6 +280,27 @@ function startAdifinfo(compiled) {
     return {run};
 }
 
+// The most of a file that the page and the library read: far more than any
+// ADIF header spans (16 program config elements, each with every element
+// list full and a 255-byte comment, come to under 5 KB).
+const ADIFINFO_SPAN = 65536;
+
+// The tool's reader (see startAdifinfo) over the start of a file, bytes: past
+// them, the end of the file where it ends there (ended), and a failed read
+// where it does not (no header gets so far), or where reading it failed
+// (failure, the error).
+function readerOf(bytes, ended, failure) {
+    let at = 0;
+    return (into) => {
+        if (at === bytes.length && (failure || !ended))
+            throw failure || new Error('past the part of the file that was read');
+        const count = Math.min(into.length, bytes.length - at);
+        into.set(bytes.subarray(at, at + count));
+        at += count;
+        return count;
+    };
+}
+
 // Reports one file as the page and the library show it: the tool run as on
 // a terminal for what is shown, and where that escaped anything, once more for
 // the report's own bytes. Escaped, the report is printable ASCII and line ends
@@ -298,6 +319,6 @@ function reportAdifinfo(tool, name, input) {
 }
 
 if (typeof module === 'object' && module.exports) {
-    module.exports = {ADIFINFO_WORDS, ADIFINFO_IMPORTS, textAsWritten, summarize, compileAdifinfo,
-                      startAdifinfo, reportAdifinfo};
+    module.exports = {ADIFINFO_WORDS, ADIFINFO_IMPORTS, ADIFINFO_SPAN, textAsWritten, summarize,
+                      compileAdifinfo, startAdifinfo, readerOf, reportAdifinfo};
 }

@@ -9,12 +9,8 @@
 const fs = require('fs');
 const path = require('path');
 const url = require('url');
-const {ADIFINFO_WORDS, textAsWritten, startAdifinfo, reportAdifinfo} = require('./run.js');
-
-// The most of a file that is read: far more than any ADIF header spans (16
-// program config elements, each with every element list full and a 255-byte
-// comment, come to under 5 KB).
-const SPAN = 65536;
+const {ADIFINFO_WORDS, ADIFINFO_SPAN: SPAN, textAsWritten, startAdifinfo, readerOf, reportAdifinfo} =
+    require('./run.js');
 
 let compiled = null;
 let tool = null;
@@ -24,21 +20,6 @@ function instance() {
     if (tool === null)
         tool = startAdifinfo(compiled);
     return tool;
-}
-
-// The tool's reader over the start of a file: past it, the end of the file
-// where it ends there, and a failed read where it does not (no header gets
-// so far); and where reading failed, a failed read from there on.
-function reader(bytes, ended, failure) {
-    let at = 0;
-    return (into) => {
-        if (at === bytes.length && (failure || !ended))
-            throw failure || new Error('past the part of the file that was read');
-        const count = Math.min(into.length, bytes.length - at);
-        into.set(bytes.subarray(at, at + count));
-        at += count;
-        return count;
-    };
 }
 
 // The first SPAN bytes of the file at name, whether the file ends there, and
@@ -87,12 +68,12 @@ async function inspect(source, options = {}) {
     let input = null;
     if (source instanceof ArrayBuffer || (source instanceof Uint8Array && !Buffer.isBuffer(source))) {
         const bytes = new Uint8Array(source);
-        input = () => reader(bytes, true, null);
+        input = () => readerOf(bytes, true, null);
     } else if (typeof source === 'string' || Buffer.isBuffer(source) || source instanceof URL) {
         const start = await readStart(source);
         aborted(options.signal);
         if (start !== null)
-            input = () => reader(start.bytes, start.ended, start.failure);
+            input = () => readerOf(start.bytes, start.ended, start.failure);
         // The name as the tool is given it: a Buffer's own bytes.
         name = source instanceof URL ? url.fileURLToPath(source) : typeof source === 'string' ? source
                                                                                                : Uint8Array.from(source);
