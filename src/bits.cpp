@@ -21,9 +21,11 @@ FILE *bin;
 static uint64_t cword; // the most recently loaded bits; the unread ones are its low nbits
 static int32_t nbits;  // bits of cword not yet consumed
 static int32_t nzeros; // bytes supplied as 0 because the file had no more (or failed)
+static long loaded;    // bytes loaded into cword so far, the zeros included
 
 // One byte of the file, or 0 (counted) where the file has none.
 static int getbyte(void) {
+    loaded++;
     int c = getc(bin);
     if (c == EOF) {
         nzeros++;
@@ -56,8 +58,13 @@ void reset_reader(void) {
     cword = 0;
     nbits = 0;
     nzeros = 0;
+    loaded = 0;
 }
 
 int overran(void) {
     return 8 * nzeros > nbits;
+}
+
+long read_position(void) {
+    return 8 * loaded - nbits;
 }

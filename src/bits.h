@@ -27,4 +27,8 @@ void reset_reader(void);
 // Bits only loaded ahead, and not yet consumed, do not count.
 int overran(void);
 
+// How many bits have been consumed since the first byte of the file: after
+// a whole header, which ends on a byte boundary, eight times its length.
+long read_position(void);
+
 #endif

@@ -1,23 +1,12 @@
 // SPDX-License-Identifier: MIT
-// bitpack: turns a field-by-field description of a bit stream into the bytes
-// of a file, so that test inputs can be written and read as the syntax tables
-// lay them out. One field a line, with an optional comment after '#':
+// bitpack: turns a field-by-field description of a bit stream (bitpack.h)
+// into the bytes of a file, so that test inputs can be written and read as
+// the syntax tables lay them out.
 //
-//   4 3        # a 4-bit field holding 3 (values may be decimal or 0x hex)
-//   8 0x61 x5  # the same 8-bit field five times
-//   "ADIF"     # each byte of the text as an 8-bit field
-//
-// The last byte is padded with zero bits.
-#include "bitwriter.h"
+//   bitpack <description> <output>
+#include "bitpack.h"
 
 #include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
-
-static int fail(const char *path, int line, const char *what) {
-    fprintf(stderr, "%s:%d: %s\n", path, line, what);
-    return 1;
-}
 
 int main(int argc, char **argv) {
     if (argc != 3) {
@@ -29,38 +18,14 @@ int main(int argc, char **argv) {
         perror(argv[1]);
         return 2;
     }
-
     BitWriter w;
-    char buf[1024];
-    for (int line = 1; fgets(buf, sizeof buf, in) != NULL; line++) {
-        char *s = buf + strspn(buf, " \t");
-        if (*s == '"') {
-            char *end = strchr(s + 1, '"');
-            if (end == NULL)
-                return fail(argv[1], line, "unterminated text");
-            for (char *c = s + 1; c < end; c++)
-                put_bits(&w, 8, (unsigned char)*c);
-            continue;
-        }
-        s[strcspn(s, "#\n")] = '\0';
-        if (s[strspn(s, " \t")] == '\0')
-            continue;
-
-        char *p;
-        long width = strtol(s, &p, 10);
-        unsigned long long value = strtoull(p, &p, 0);
-        long repeat = 1;
-        p += strspn(p, " \t");
-        if (*p == 'x')
-            repeat = strtol(p + 1, &p, 10);
-        if (width < 1 || width > 32 || p[strspn(p, " \t")] != '\0' || repeat < 1)
-            return fail(argv[1], line, "expected: <width 1-32> <value> [x<count>]");
-        if (value >> width != 0)
-            return fail(argv[1], line, "value does not fit its width");
-        while (repeat-- > 0)
-            put_bits(&w, (int)width, (uint32_t)value);
-    }
+    const char *error = NULL;
+    int line = pack_description(in, &w, &error);
     fclose(in);
+    if (line != 0) {
+        fprintf(stderr, "%s:%d: %s\n", argv[1], line, error);
+        return 1;
+    }
 
     FILE *out = fopen(argv[2], "wb");
     // An empty file is a valid result; fwrite must not get its null data().

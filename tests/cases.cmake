@@ -5,6 +5,7 @@
 #   cmake -DTOOL=<program> -DWORK=<folder> [-DCASE=<case>] [-DBITPACK=<bitpack>]
 #         [-DEMULATOR="<command and words>"] [-DNATIVE_BITPACK=ON] [-DNATIVE=ON]
 #         -P cases.cmake
+#   cmake -DJSON=<file> -P cases.cmake
 #
 # With CASE, that case alone: a failure ends the script with its reason, and
 # a case that cannot run here prints "SKIPPED: reason". Without, every case,
@@ -14,7 +15,8 @@
 # machine's own and runs without it. With NATIVE, a sparse case runs the tool
 # without the emulator, and is skipped where this machine cannot: qemu-user
 # opens every file as a large one, which would hide a 32-bit build's want of
-# large-file support.
+# large-file support. With JSON, no tool is run: the list is written to that
+# file as JSON, for the runners in other languages.
 #
 # A terminal case runs the tool on a pseudo-terminal (util-linux's script),
 # where wine gives a Windows program a console. The console is drawn with
@@ -23,42 +25,97 @@
 # line in "\r\n": they are taken off, and what is compared is the text the
 # console shows. Standard error shares the terminal there.
 #
-# Included (not run), it only defines adifinfo_cases() and adifinfo_case(),
-# which read the list for CMakeLists.txt.
+# This file is where cases.txt is read, for every runner: included (not
+# run), it defines adifinfo_cases() and adifinfo_case() for CMakeLists.txt,
+# and adifinfo_cases_json() and adifinfo_cases_cpp(), which write the list as
+# data for the runners in JavaScript and Python and for the C++ tests.
 cmake_minimum_required(VERSION 3.21)
 set(adifinfo_cases_file ${CMAKE_CURRENT_LIST_DIR}/cases.txt)
 
+# adifinfo_read_cases(): the list, read once into variables of the caller's
+# scope: adifinfo_case_names, and for each case C, adifinfo.C.FIELD for the
+# columns of its line (input, report, status, how, word, kind, bitrate,
+# duration, with input and report as cases.txt writes them) and
+# adifinfo.C.programs, the number of its program lines, each P of them in
+# adifinfo.C.P.FIELD (profile, hertz, front, side, back, lfe, layout,
+# speakers, comment). A value may hold ";": it is no list.
+macro(adifinfo_read_cases)
+    if(NOT DEFINED adifinfo_case_names)
+        file(READ "${adifinfo_cases_file}" _text ENCODING UTF-8)
+        # One list element a line: the semicolons of the text, and its square
+        # brackets (inside which a list does not split), are kept aside.
+        string(ASCII 31 _semicolon)
+        string(ASCII 30 _open)
+        string(ASCII 29 _close)
+        string(REPLACE ";" "${_semicolon}" _text "${_text}")
+        string(REPLACE "[" "${_open}" _text "${_text}")
+        string(REPLACE "]" "${_close}" _text "${_text}")
+        string(REPLACE "\n" ";" _lines "${_text}")
+        set(adifinfo_case_names "")
+        set(_case "")
+        set(_line_number 0)
+        foreach(_line IN LISTS _lines)
+            math(EXPR _line_number "${_line_number} + 1")
+            string(REPLACE "${_semicolon}" ";" _line "${_line}")
+            string(REPLACE "${_open}" "[" _line "${_line}")
+            string(REPLACE "${_close}" "]" _line "${_line}")
+            if(_line MATCHES "^(#.*)?$")
+                continue()
+            endif()
+            if(_line MATCHES "^[ \t]+>")
+                # A program: > PROFILE HERTZ FRONT+SIDE+BACK+LFE LAYOUT | SPEAKERS | COMMENT
+                set(_int "([0-9]+)")
+                if(_case STREQUAL "" OR NOT _line MATCHES
+                   "^[ \t]+> *([0-3]) +([0-9]+|index-[0-9]+) +${_int}\\+${_int}\\+${_int}\\+${_int} +([^ |]+) *\\| *([^|]*[^ |]|) *\\| ?(.*)$")
+                    message(FATAL_ERROR "${adifinfo_cases_file}:${_line_number}: not a program line "
+                                        "(> PROFILE HERTZ F+S+B+L LAYOUT | SPEAKERS | COMMENT) under a case")
+                endif()
+                math(EXPR _program "${adifinfo.${_case}.programs} + 1")
+                set(adifinfo.${_case}.programs ${_program})
+                set(_field 0)
+                foreach(_name profile hertz front side back lfe layout speakers comment)
+                    math(EXPR _field "${_field} + 1")
+                    set("adifinfo.${_case}.${_program}.${_name}" "${CMAKE_MATCH_${_field}}")
+                endforeach()
+                continue()
+            endif()
+            # A case: CASE | INPUT | REPORT | STATUS | NAME | WORD | KIND | BITRATE | DURATION
+            string(REGEX REPLACE "[^|]" "" _bars "${_line}")
+            string(LENGTH "${_bars}" _bars)
+            if(NOT _bars EQUAL 8)
+                message(FATAL_ERROR "${adifinfo_cases_file}:${_line_number}: a case has 9 columns, "
+                                    "separated by |")
+            endif()
+            string(REPLACE "|" ";" _fields "${_line}")
+            list(TRANSFORM _fields STRIP)
+            list(POP_FRONT _fields _case)
+            list(APPEND adifinfo_case_names "${_case}")
+            set(adifinfo.${_case}.programs 0)
+            foreach(_name input report status how word kind bitrate duration)
+                list(POP_FRONT _fields "adifinfo.${_case}.${_name}")
+            endforeach()
+        endforeach()
+    endif()
+endmacro()
+
 # adifinfo_cases(<variable>): the names of the cases, in order.
 function(adifinfo_cases variable)
-    file(STRINGS "${adifinfo_cases_file}" lines ENCODING UTF-8 REGEX "^[^#]")
-    set(names "")
-    foreach(line IN LISTS lines)
-        string(REGEX REPLACE " *\\|.*" "" name "${line}")
-        list(APPEND names "${name}")
-    endforeach()
-    set(${variable} "${names}" PARENT_SCOPE)
+    adifinfo_read_cases()
+    set(${variable} "${adifinfo_case_names}" PARENT_SCOPE)
 endfunction()
 
-# adifinfo_case(<case>): its fields as case_input, case_report (absolute
-# paths, or empty), case_status, case_how (empty, as, missing, terminal or
-# sparse), case_name (what follows as, missing or terminal), case_shown and
-# case_bytes.
+# adifinfo_case(<case>): the fields the runner needs, as case_input,
+# case_report (absolute paths, or empty), case_status, case_how (empty, as,
+# missing, terminal or sparse), case_name (what follows as, missing or
+# terminal), case_shown and case_bytes.
 function(adifinfo_case case)
-    string(REPLACE "." "\\." pattern "${case}")
-    file(STRINGS "${adifinfo_cases_file}" lines ENCODING UTF-8 REGEX "^${pattern} *\\|")
-    list(LENGTH lines found)
-    if(NOT found EQUAL 1)
+    adifinfo_read_cases()
+    if(NOT DEFINED adifinfo.${case}.status)
         message(FATAL_ERROR "no case ${case} in ${adifinfo_cases_file}")
     endif()
-    # The columns the runner needs; the word and the summary are the page's
-    # and the package's. (A summary holds ";", which a list would split at.)
-    if(NOT lines MATCHES "^[^|]*\\|([^|]*)\\|([^|]*)\\|([^|]*)\\|([^|]*)\\|[^|]*\\|[^|]*$")
-        message(FATAL_ERROR "case ${case} has not the 7 columns of ${adifinfo_cases_file}")
-    endif()
-    string(STRIP "${CMAKE_MATCH_1}" input)
-    string(STRIP "${CMAKE_MATCH_2}" report)
-    string(STRIP "${CMAKE_MATCH_3}" status)
-    string(STRIP "${CMAKE_MATCH_4}" how)
+    foreach(field input report status how)
+        set(${field} "${adifinfo.${case}.${field}}")
+    endforeach()
     foreach(path input report)
         if(NOT "${${path}}" STREQUAL "")
             get_filename_component(${path} "${${path}}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_FUNCTION_LIST_DIR}")
@@ -97,7 +154,139 @@ function(adifinfo_case case)
     endforeach()
 endfunction()
 
+# _adifinfo_quoted(<variable> <text>): text as a string of JSON and of C++
+# alike (the list holds no control character).
+function(_adifinfo_quoted variable text)
+    string(REPLACE "\\" "\\\\" text "${text}")
+    string(REPLACE "\"" "\\\"" text "${text}")
+    set(${variable} "\"${text}\"" PARENT_SCOPE)
+endfunction()
+
+# _adifinfo_write(<file> <content>): written only where it changes, so that
+# what is built from it is built again only then.
+function(_adifinfo_write file content)
+    if(EXISTS "${file}")
+        file(READ "${file}" old)
+        if(old STREQUAL content)
+            return()
+        endif()
+    endif()
+    file(WRITE "${file}" "${content}")
+endfunction()
+
+# adifinfo_cases_json(<file>): the list as a JSON array of objects, one a
+# case, with the runner's fields (input and report as absolute paths, the
+# status a number), the word, kind, bitrate and duration, and its programs,
+# each {profile, hertz (null where the index is reserved), samplingRateIndex
+# (null where the hertz are given), front, side, back, lfe, layout (null for
+# none), speakers (null where not named), comment}.
+function(adifinfo_cases_json file)
+    adifinfo_read_cases()
+    set(names "${adifinfo_case_names}")
+    set(json "[\n")
+    set(sep "")
+    foreach(case IN LISTS names)
+        adifinfo_case("${case}")
+        string(APPEND json "${sep}{")
+        foreach(field name input report how word kind bitrate duration)
+            set(value "${adifinfo.${case}.${field}}")
+            if(field STREQUAL "name")
+                set(value "${case}")
+            elseif(field MATCHES "^(input|report)$")
+                set(value "${case_${field}}")
+            endif()
+            _adifinfo_quoted(value "${value}")
+            string(APPEND json "\"${field}\": ${value}, ")
+        endforeach()
+        string(APPEND json "\"status\": ${case_status}, \"programs\": [")
+        set(programs "")
+        if(adifinfo.${case}.programs GREATER 0)
+            foreach(p RANGE 1 ${adifinfo.${case}.programs})
+                list(APPEND programs ${p})
+            endforeach()
+        endif()
+        foreach(p IN LISTS programs)
+            set(at adifinfo.${case}.${p})
+            if(p GREATER 1)
+                string(APPEND json ", ")
+            endif()
+            set(hertz ${${at}.hertz})
+            set(index null)
+            if(hertz MATCHES "^index-(.*)$")
+                set(index ${CMAKE_MATCH_1})
+                set(hertz null)
+            endif()
+            foreach(field layout speakers comment)
+                _adifinfo_quoted(${field} "${${at}.${field}}")
+            endforeach()
+            if(${at}.layout STREQUAL "-")
+                set(layout null)
+            endif()
+            if(${at}.speakers STREQUAL "-")
+                set(speakers null)
+            endif()
+            string(APPEND json "{\"profile\": ${${at}.profile}, \"hertz\": ${hertz}, "
+                   "\"samplingRateIndex\": ${index}, \"front\": ${${at}.front}, \"side\": ${${at}.side}, "
+                   "\"back\": ${${at}.back}, \"lfe\": ${${at}.lfe}, \"layout\": ${layout}, "
+                   "\"speakers\": ${speakers}, \"comment\": ${comment}}")
+        endforeach()
+        string(APPEND json "]}")
+        set(sep ",\n")
+    endforeach()
+    string(APPEND json "\n]\n")
+    _adifinfo_write("${file}" "${json}")
+endfunction()
+
+# adifinfo_cases_cpp(<file> <source folder>): the list as C++ initializers of
+# the unit tests' struct ListedCase (tests/summary_test.cpp), one a case,
+# with the input relative to the source folder, in which the tests run.
+function(adifinfo_cases_cpp file source)
+    adifinfo_read_cases()
+    set(names "${adifinfo_case_names}")
+    set(cpp "// Made from tests/cases.txt by tests/cases.cmake: not to be edited.\n")
+    foreach(case IN LISTS names)
+        adifinfo_case("${case}")
+        set(input "")
+        if(NOT case_input STREQUAL "")
+            file(RELATIVE_PATH input "${source}" "${case_input}")
+        endif()
+        set(size -1)
+        if(case_how STREQUAL "sparse")
+            set(size ${case_bytes})
+        endif()
+        set(line "{")
+        foreach(value "${case}" "${input}" "${case_how}" "${adifinfo.${case}.word}" "${adifinfo.${case}.kind}"
+                "${adifinfo.${case}.bitrate}" "${adifinfo.${case}.duration}")
+            _adifinfo_quoted(value "${value}")
+            string(APPEND line "${value}, ")
+        endforeach()
+        string(APPEND line "${size}LL, ${case_status}, ${adifinfo.${case}.programs}, {")
+        set(programs "")
+        if(adifinfo.${case}.programs GREATER 0)
+            foreach(p RANGE 1 ${adifinfo.${case}.programs})
+                list(APPEND programs ${p})
+            endforeach()
+        endif()
+        foreach(p IN LISTS programs)
+            set(at adifinfo.${case}.${p})
+            string(APPEND line "{${${at}.profile}, ")
+            foreach(field hertz layout speakers comment)
+                _adifinfo_quoted(value "${${at}.${field}}")
+                set(${field} "${value}")
+            endforeach()
+            string(APPEND line "${hertz}, ${${at}.front}, ${${at}.side}, ${${at}.back}, ${${at}.lfe}, "
+                   "${layout}, ${speakers}, ${comment}}, ")
+        endforeach()
+        string(APPEND cpp "${line}}},\n")
+    endforeach()
+    _adifinfo_write("${file}" "${cpp}")
+endfunction()
+
 if(NOT CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
+    return()
+endif()
+if(DEFINED JSON)
+    adifinfo_cases_json("${JSON}")
     return()
 endif()
 include(${CMAKE_CURRENT_LIST_DIR}/run.cmake)
