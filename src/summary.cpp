@@ -376,6 +376,7 @@ void summarize(int status, const unsigned char *start, size_t count, long long s
     f->kind = status == 2 ? KIND_NONE : file_kind(start, count, size, &f->after_tag);
     f->radio_log = f->kind == KIND_TEXT && holds_end_of_header(start, count);
     int magic = strncmp(adif_header.adif_id, "ADIF", LEN_ADIF_ID) == 0;
+    f->read_as_header = status != 2 && magic;
     if (status == 2)
         f->word = WORD_UNREADABLE;
     else if (f->kind == KIND_TEXT)
@@ -558,7 +559,8 @@ size_t summary_json(char *out, size_t size) {
     put_field(&o, "word", word_name(f->word));
     put_field(&o, "kind", kind_key(f->kind));
     put_field(&o, "afterTag", f->kind == KIND_ID3 ? kind_key(f->after_tag) : NULL);
-    put(&o, "\"radioLog\":%s,", boolean(f->radio_log));
+    put(&o, "\"radioLog\":%s,\"headerRead\":%s,", boolean(f->radio_log),
+        boolean(f->read_as_header));
     put_field(&o, "kindName", f->kind == KIND_NONE ? NULL : kind_name(f));
     put_field(&o, "kindText", f->kind == KIND_NONE ? NULL : kind_phrase(f, text, sizeof text));
     if (f->complete) {

@@ -63,15 +63,16 @@ struct ProgramSummary {
 struct FileSummary {
     int32_t word;
     int32_t kind;
-    int32_t after_tag; // KIND_ID3: the kind of what follows the tag
-    int32_t radio_log; // KIND_TEXT: an amateur-radio log (it holds an <EOH> tag)
-    int32_t complete;  // the fields below are a whole header's
-    int32_t bitrate;   // bits per second; 0: not given
-    int32_t variable;  // the bitrate is a peak, not a constant rate
-    int32_t timed;     // seconds is known
-    double seconds;    // the audio after the header, at the bitrate
-    long header_bytes; // the header's length
-    int32_t count;     // programs
+    int32_t after_tag;      // KIND_ID3: the kind of what follows the tag
+    int32_t radio_log;      // KIND_TEXT: an amateur-radio log (it holds an <EOH> tag)
+    int32_t read_as_header; // the tool found "ADIF" and read on: its report shows what it read
+    int32_t complete;       // the fields below are a whole header's
+    int32_t bitrate;        // bits per second; 0: not given
+    int32_t variable;       // the bitrate is a peak, not a constant rate
+    int32_t timed;          // seconds is known
+    double seconds;         // the audio after the header, at the bitrate
+    long header_bytes;      // the header's length
+    int32_t count;          // programs
     ProgramSummary programs[16];
 };
 

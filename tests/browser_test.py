@@ -3,24 +3,31 @@
 """The page in headless Chromium, driven through its own inputs, against the
 cases of cases.txt and the native tool: the rows given, in one session.
 
-  browser_test.py ROW... --page PAGE --tool ADIFINFO --bitpack BITPACK --work DIR
-                  [--chromium PATH] [--chromedriver PATH]
+  browser_test.py ROW... --page PAGE --tool ADIFINFO --bitpack BITPACK
+                  --cases CASES.json --work DIR [--chromium PATH] [--chromedriver PATH]
 
 For each file the page reports, the report's bytes and status must be the
 native tool's, and the case's where it is one, with the case's word and
-summary; what the page shows, the native tool's output on a terminal; and no
-more than the start of the file may have been read. The rows:
+summary (the list as tests/cases.cmake wrote it, CASES.json); what the page
+shows, the native tool's output on a terminal; and no more than the start of
+the file may have been read. The rows:
 
-  cases        every case that is a file, all at once, in a shuffled order;
-               the batch's line, and the table filtered by each word (a case
-               that names no file, or a terminal, is not for a page: each is
-               listed)
+  cases        every case that is a file, all at once, in a shuffled order:
+               each file's summary, its row of the table and what its report
+               says in words; the batch's line, and the table filtered by each
+               word (a case that names no file, or a terminal, is not for a
+               page: each is listed)
+  table        (after cases) sorted by the keyboard, both ways, by a number and
+               by a name, the focus kept; each program on its own line, empty
+               ones kept; "Download table" after a sort and a filter, against
+               the list; a second batch's line; the skip link
   names        names as written: UTF-8, a direction override, control
                characters, markup, a byte that is not UTF-8; as text
-  folder       a folder, through the folder input: every file in it, in order
+  folder       a folder, through the folder input: every file in it, in order;
+               an empty folder; a folder given as a file
   download     Download, by Space and by Enter, saves the report's bytes, under
                a long name cut to fit; Copy gives the report as shown
-  csv          Download table: a CSV row for each file, as the results have it
+  csv          Download table: RFC 4180 and UTF-8, a row for each file
   faults       files that went away or changed after they were chosen; a run
                that fails, and a good batch after it
   phone        at 390 px nothing is wider than the screen
@@ -28,13 +35,16 @@ more than the start of the file may have been read. The rows:
                policy forbids it (run it last)
   bench        not a test: 500 and 10,000 files, timed from choosing them to
                the last report, against the native tool run once a file on
-               them; the longest task, the memory and the document's size
+               them; the longest task, the memory and the document's size;
+               then, with 10,000 files in the table, the main thread's time to
+               sort, page, filter and download it
 
 Prints "SKIPPED: reason" and exits 0 where Chromium, its driver or selenium is
 missing. Runs with Debian's own python3 (its python3-selenium).
 """
 import argparse
 import json
+import math
 import os
 import random
 import shutil
@@ -53,25 +63,22 @@ def fail(message):
     sys.exit(1)
 
 
-def read_cases():
-    """cases.txt, as tests/cases.cmake reads it: a dict a case, in order."""
-    cases = []
-    with open(os.path.join(HERE, "cases.txt"), encoding="utf-8") as listing:
-        for line in listing:
-            if line.startswith("#") or not line.strip():
-                continue
-            name, source, report, status, how, word, summary = (field.strip() for field in line.split("|"))
-            case = {"name": name, "status": int(status), "how": "", "as": None, "bytes": None,
-                    "word": word, "summary": summary,
-                    "input": os.path.join(HERE, source) if source else None,
-                    "report": os.path.join(HERE, report) if report else None}
-            if how.startswith("as "):
-                case["how"], case["as"] = "as", how[3:]
-            elif how.startswith("sparse "):
-                case["how"], case["bytes"] = "sparse", int(how[7:])
-            elif how:
-                case["how"] = how.split(" ")[0]
-            cases.append(case)
+def read_cases(args):
+    """The list, as tests/cases.cmake wrote it: a dict a case, in order, with
+    how the file is given split out ("as", "bytes")."""
+    with open(args.cases, encoding="utf-8") as listing:
+        cases = json.load(listing)
+    for case in cases:
+        how = case["how"]
+        case["as"], case["bytes"] = None, None
+        if how.startswith("as "):
+            case["how"], case["as"] = "as", how[3:]
+        elif how.startswith("sparse "):
+            case["how"], case["bytes"] = "sparse", int(how[7:])
+        elif how:
+            case["how"] = how.split(" ")[0]
+        case["input"] = case["input"] or None
+        case["report"] = case["report"] or None
     return cases
 
 
@@ -98,7 +105,7 @@ def prepare(args, case):
 def file_cases(args):
     """Every case that is a file, with its file made once a session: (case, path)."""
     if args.made is None:
-        args.made = [(case, prepare(args, case)) for case in read_cases() if case["input"]]
+        args.made = [(case, prepare(args, case)) for case in read_cases(args) if case["input"]]
     return args.made
 
 
@@ -210,20 +217,35 @@ def results(driver, start=0):
         const text = (bytes) => { let t = ''; for (const b of bytes) t += String.fromCharCode(b); return t; };
         return window.adifinfo.results.slice(arguments[0]).map((r) => ({
             path: r.path, name: r.name, status: r.status, word: r.word, read: r.read, delivered: r.delivered,
-            reason: r.reason,
+            reason: r.reason, kind: r.kind, afterTag: r.afterTag, radioLog: r.radioLog, headerRead: r.headerRead,
             programs: r.programs, bitrate: r.bitrate, variableRate: r.variableRate,
+            durationSeconds: r.durationSeconds, durationIsMinimum: r.durationIsMinimum, inWords: r.inWords,
             output: r.output === null ? null : Array.from(r.output),
             shown: r.shown !== null ? r.shown : r.output === null ? null : text(r.output)}));""", start)
 
 
-def summary_line(result):
-    """A result's programs as cases.txt writes them."""
-    programs = []
-    for p in result["programs"]:
-        hertz = str(p["hertz"]) if p["hertz"] is not None else f"index-{p['samplingRateIndex']}"
-        programs.append(f"{p['profile']} {hertz} {p['front']}+{p['side']}+{p['back']}+{p['lfe']} "
-                        f"{p['layout'] or '-'}")
-    return "; ".join(programs)
+def summary_of(result):
+    """What the page says of a file, as the list writes it."""
+    kind = " ".join(part for part in (result["kind"], result["afterTag"], "log" if result["radioLog"] else None)
+                    if part)
+    programs = [{"profile": p["profile"], "hertz": p["hertz"],
+                 "samplingRateIndex": p["samplingRateIndex"] if p["hertz"] is None else None,
+                 "front": p["front"], "side": p["side"], "back": p["back"], "lfe": p["lfe"], "layout": p["layout"],
+                 "speakers": None if p["speakers"] is None else " ".join(p["speakers"]), "comment": p["comment"]}
+                for p in result["programs"]]
+    return {"word": result["word"], "kind": kind, "bitrate": result["inWords"]["bitrate"] or "",
+            "duration": result["inWords"]["duration"] or "", "programs": programs}
+
+
+def listed_summary(case):
+    return {key: case[key] for key in ("word", "kind", "bitrate", "duration", "programs")}
+
+
+def hertz_words(program):
+    """A program's sampling rate as the table and the summary give it."""
+    if program["hertz"] is None:
+        return f"reserved index {program['samplingRateIndex']}"
+    return f"{program['hertz']} Hz"
 
 
 def check(args, paths, found, cases=None, names=None):
@@ -240,10 +262,8 @@ def check(args, paths, found, cases=None, names=None):
             with open(case["report"], "rb") as report:
                 if output != report.read() or status != case["status"]:
                     problems.append("the native tool does not report the case as it expects")
-            if result["word"] != case["word"]:
-                problems.append(f"word {result['word']!r}, the case's {case['word']!r}")
-            if summary_line(result) != case["summary"]:
-                problems.append(f"summary {summary_line(result)!r}, the case's {case['summary']!r}")
+            if summary_of(result) != listed_summary(case):
+                problems.append(f"summary {summary_of(result)!r}, the list's {listed_summary(case)!r}")
         if result["status"] != status:
             problems.append(f"status {result['status']}, the native tool's {status}")
         if result["output"] is None or bytes(result["output"]) != output:
@@ -265,10 +285,21 @@ def check(args, paths, found, cases=None, names=None):
 
 
 def table(driver):
-    """The rows the table shows: (name, word) each."""
+    """The rows the table shows: (name, word, the elements in the name's cell) each."""
     return driver.execute_script("""
         return Array.from(document.querySelectorAll('#rows tr'), (row) =>
             [row.cells[0].textContent, row.cells[1].textContent, row.cells[0].querySelectorAll('*').length]);""")
+
+
+def table_cells(driver):
+    """Each row the table shows, as its cells: the text of a cell of one line,
+    the list of lines of a cell of a line a program."""
+    return driver.execute_script("""
+        return Array.from(document.querySelectorAll('#rows tr'), (row) => Array.from(row.cells, (cell) => {
+            const lines = cell.querySelectorAll('.line');
+            return ['Profile', 'Sampling rate', 'Channels', 'Speakers', 'Comment'].includes(cell.dataset.label)
+                ? Array.from(lines, (line) => line.textContent) : cell.textContent;
+        }));""")
 
 
 def choose_filter(driver, word):
@@ -277,12 +308,80 @@ def choose_filter(driver, word):
     Select(driver.find_element(By.ID, "filter")).select_by_value(word)
 
 
+def sentence(text):
+    """A phrase as the page's summary writes it: a capital, a full stop."""
+    return text[:1].upper() + text[1:] + ("" if text[-1:] in ".!?" else ".")
+
+
+def speakers_words(listed, words):
+    """A program's speakers as the page shows them: the list's names; the
+    module's words where there are none to name, or they are not named."""
+    return listed["speakers"] if listed["speakers"] else words["speakers"]
+
+
+def cut(text):
+    return text if len(text) <= 60 else text[:59] + "\u2026"
+
+
+def row_of(case, result, name):
+    """The table's row for a case's file, as the list and the module's words
+    have it."""
+    words = result["inWords"]
+    listed = case["programs"]
+    return [name, case["word"], words["kind"] or "", str(len(listed)) if listed else "",
+            [w["profile"] for w in words["programs"]],
+            [hertz_words(p) for p in listed],
+            [w["channels"] for w in words["programs"]],
+            [speakers_words(p, w) for p, w in zip(listed, words["programs"])],
+            case["bitrate"], case["duration"], [cut(p["comment"]) for p in listed]]
+
+
+def summary_words(case, result, meanings):
+    """What the page's summary of a case's file says, term by term."""
+    words = result["inWords"]
+    said = [("DT", "Status"), ("DD", sentence(meanings[case["word"]] +
+                                            (": " + result["reason"] if result["reason"] else "")))]
+    if words["about"] is not None:
+        said += [("DT", "What it is"), ("DD", sentence(words["about"]))]
+    if result["kind"] == "text" and result["headerRead"]:
+        said += [("DT", "Report"), ("DD", "The tool read this text as an ADIF header, and its report shows what it "
+                                          "found: numbers that mean nothing here.")]
+    if case["word"] != "complete":
+        return said
+    said += [("DT", "Bitrate"), ("DD", case["bitrate"]), ("DT", "Duration"), ("DD", case["duration"]),
+             ("DT", "Programs"), ("DD", str(len(case["programs"])))]
+    for i, (listed, program, w) in enumerate(zip(case["programs"], result["programs"], words["programs"])):
+        if len(case["programs"]) > 1:
+            said.append(("H4", f"Program {i + 1} of {len(case['programs'])}, tag {program['tag']}"))
+        said += [("DT", "Profile"), ("DD", w["profile"]), ("DT", "Sampling rate"), ("DD", hertz_words(listed))]
+        if w["note"]:
+            said += [("DT", "Note"), ("DD", sentence(w["note"]))]
+        said += [("DT", "Channels"), ("DD", w["channels"]), ("DT", "Speakers"), ("DD", speakers_words(listed, w)),
+                 ("DT", "Comment"), ("DD", listed["comment"] or "none")]
+    return said
+
+
+def summaries(driver):
+    """Every row's summary, as the page shows it when its name is selected:
+    {name: [(tag, text)...]}."""
+    return driver.execute_script("""
+        const all = {};
+        for (const button of document.querySelectorAll('#rows button.name')) {
+            button.click();
+            all[button.textContent] = Array.from(
+                document.querySelectorAll('#report-summary dt, #report-summary dd, #report-summary h4'),
+                (item) => [item.tagName, item.textContent]);
+        }
+        return all;""")
+
+
 def row_cases(args, driver):
     """The whole list in one batch, in an order shuffled by a seed that is
     printed (ADIFINFO_SEED replays it): no state passes from file to file.
-    Then the batch's line, the table and its filter by each word."""
+    Each file's row of the table and its summary, in words; then the batch's
+    line, and the table filtered by each word."""
     from selenium.webdriver.common.by import By
-    for case in read_cases():
+    for case in read_cases(args):
         if not case["input"]:
             print(f"not for a page, which is given files, not names: {case['name']}")
     made = list(file_cases(args))
@@ -291,10 +390,26 @@ def row_cases(args, driver):
     random.Random(seed).shuffle(made)
     paths = [path for _, path in made]
     chosen = [case for case, _ in made]
+    names = [case["as"] or os.path.basename(path) for case, path in made]
     _, found = open_files(driver, paths)
-    failures = check(args, paths, found, cases=chosen, names=[case["as"] or os.path.basename(path)
-                                                               for case, path in made])
+    failures = check(args, paths, found, cases=chosen, names=names)
     print(f"{len(made) - failures} of {len(made)} cases as the native tool and the list report them")
+    args.batch = [(case, result, name) for case, result, name in zip(chosen, found, names)]
+
+    # The table, and each file's summary, in words.
+    shown = {row[0]: row for row in table_cells(driver)}
+    said = summaries(driver)
+    meanings = {w["word"]: w["meaning"] for w in driver.execute_script("return ADIFINFO_WORDS")}
+    for case, result, name in args.batch:
+        want = row_of(case, result, name)
+        if shown.get(name) != want:
+            print(f"{case['name']}: the table's row is {shown.get(name)}, not {want}")
+            failures += 1
+        want = [list(item) for item in summary_words(case, result, meanings)]
+        if said.get(name) != want:
+            print(f"{case['name']}: the summary says {said.get(name)}, not {want}")
+            failures += 1
+
     counts = {}
     for case in chosen:
         counts[case["word"]] = counts.get(case["word"], 0) + 1
@@ -312,6 +427,182 @@ def row_cases(args, driver):
             print(f"the table shows {rows} for {word}, not {want}")
             failures += 1
     choose_filter(driver, "all")
+    return failures
+
+
+def listed_bitrate(case):
+    """The bitrate in bits a second, from the list's words: -1 for none."""
+    words = case["bitrate"]
+    if not words:
+        return -1
+    if words.startswith("not given"):
+        return 0
+    kilobits = words.replace("at most ", "").split(" ")[0]
+    whole, _, part = kilobits.partition(".")
+    return int(whole) * 1000 + int((part + "000")[:3])
+
+
+def csv_rows(args, driver):
+    """Download table's rows, as dicts by heading; None where it saved nothing."""
+    import csv
+    import io
+    from selenium.webdriver.common.by import By
+    done = os.path.join(args.downloads, "adifinfo.csv")
+    if os.path.exists(done):
+        os.remove(done)
+    driver.find_element(By.ID, "download-table").click()
+    data = saved(args, "adifinfo.csv")
+    if data is None:
+        return None, None
+    return data, list(csv.DictReader(io.StringIO(data.decode("utf-8-sig"), newline="")))
+
+
+def guard(text):
+    """A CSV cell that a spreadsheet would take for a formula gets a ' in front."""
+    return "'" + text if text[:1] in ("=", "+", "-", "@", "\t", "\r") else text
+
+
+def number(value):
+    """A number as JavaScript writes it: the shortest that reads back, and no
+    ".0" for a whole one."""
+    text = repr(value)
+    return text[:-2] if text.endswith(".0") else text
+
+
+def csv_row_of(case, result, name):
+    """Download table's row for a case's file, as the list has it (and, for
+    what the list does not hold, the module's words and the result)."""
+    listed = case["programs"]
+    bitrate = listed_bitrate(case)
+    variable = case["bitrate"].startswith("at most") or case["bitrate"] == "not given, variable"
+    join = lambda values: "; ".join(values)
+    seconds = result["durationSeconds"]
+    return {
+        "Name": guard(name), "Status": case["word"], "What the file is": result["inWords"]["kind"] or "",
+        "Programs": str(len(listed)) if listed else "",
+        "Profile": join(w["profile"] for w in result["inWords"]["programs"]),
+        "Sampling rate (Hz)": join(hertz_words(p).replace(" Hz", "") for p in listed),
+        "Channels": join(str(p["front"] + p["side"] + p["back"] + p["lfe"]) for p in listed),
+        "Front": join(str(p["front"]) for p in listed), "Side": join(str(p["side"]) for p in listed),
+        "Back": join(str(p["back"]) for p in listed), "LFE": join(str(p["lfe"]) for p in listed),
+        "Layout": join(p["layout"] or "" for p in listed),
+        "Speakers": join("not named" if p["speakers"] is None else p["speakers"] for p in listed),
+        "Bitrate (kb/s)": "" if bitrate < 0 else f"{bitrate // 1000}.{bitrate % 1000:03d}".rstrip("0").rstrip("."),
+        "Bitrate type": "" if bitrate < 0 else "variable" if variable else "constant",
+        "Duration (seconds)": "" if seconds is None else number(math.floor(seconds * 1000 + 0.5) / 1000),
+        "Duration is a minimum": "" if seconds is None else "yes" if variable else "no",
+        "Comment": guard(join(p["comment"] for p in listed)),
+    }
+
+
+def row_table(args, driver):
+    """After the cases: the table sorted by the keyboard, by a number both
+    ways and by a name both ways, the focus kept on the heading; each program
+    on a line of its own in every column, an empty comment keeping its place;
+    Download table after a sort and a filter, against the list; a second
+    batch's line, which counts the whole table; the skip link before and after
+    files are chosen."""
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.common.keys import Keys
+    failures = 0
+    batch = args.batch
+    by_name = {name: (case, result) for case, result, name in batch}
+
+    def heading(title):
+        return driver.find_element(By.XPATH, f"//thead//button[text()='{title}']")
+
+    def order():
+        return [row[0] for row in table(driver)]
+
+    def sort_state(title):
+        return driver.execute_script("""
+            const button = Array.from(document.querySelectorAll('thead button')).find((b) => b.textContent === arguments[0]);
+            return [document.activeElement === button, button.parentElement.getAttribute('aria-sort')];""", title)
+
+    # By a number, with the keyboard: Enter sorts up, Enter again down.
+    keys = [listed_bitrate(case) for case, _, _ in batch]
+    button = heading("Bitrate")
+    button.send_keys(Keys.ENTER)
+    for sign, direction in ((1, "ascending"), (-1, "descending")):
+        want = [batch[i][2] for i in sorted(range(len(batch)), key=lambda i: (sign * keys[i], i))]
+        if order() != want:
+            print(f"sorted by bitrate, {direction}, the table is {order()}, not {want}")
+            failures += 1
+        if sort_state("Bitrate") != [True, direction]:
+            print(f"sorted by bitrate, {direction}: focus on its heading and its mark are {sort_state('Bitrate')}")
+            failures += 1
+        driver.switch_to.active_element.send_keys(Keys.ENTER)
+    # By a name, both ways: the one order, reversed.
+    heading("Name").click()
+    up = order()
+    heading("Name").click()
+    down = order()
+    if sorted(up) != sorted(name for _, _, name in batch) or down != up[::-1]:
+        print(f"sorted by name, the table is {up} and then {down}")
+        failures += 1
+
+    # A program a line, in every column, an empty comment's line kept.
+    lines = driver.execute_script("""
+        const button = Array.from(document.querySelectorAll('#rows button.name'))
+            .find((b) => b.textContent === arguments[0]);
+        const row = button.closest('tr');
+        return Array.from(row.querySelectorAll('td'), (cell) => Array.from(cell.querySelectorAll('.line'),
+            (line) => [Math.round(line.getBoundingClientRect().top), line.textContent])).filter((c) => c.length);""",
+        "golden.comment-as-written.adif")
+    tops = [[top for top, _ in column] for column in lines]
+    if len(lines) != 5 or any(len(column) != 2 for column in lines) or any(t != tops[0] for t in tops) \
+            or lines[-1][0][1] != "" or tops[0][0] == tops[0][1]:
+        print(f"a two-program file's lines in the table: {lines}")
+        failures += 1
+
+    # Download table after a filter and a sort: the rows shown, in order.
+    choose_filter(driver, "complete")
+    heading("Duration").click()
+    heading("Duration").click()
+    seconds = lambda result: -1 if result["durationSeconds"] is None else result["durationSeconds"]
+    complete = [i for i, (case, _, _) in enumerate(batch) if case["word"] == "complete"]
+    want = sorted(complete, key=lambda i: (-seconds(batch[i][1]), i))
+    data, rows = csv_rows(args, driver)
+    if rows is None:
+        print("Download table saved nothing")
+        failures += 1
+    else:
+        if [row["Name"] for row in rows] != [guard(batch[i][2]) for i in want]:
+            print(f"Download table, complete files by duration, down: {[row['Name'] for row in rows]}")
+            failures += 1
+        for row, i in zip(rows, want):
+            expected = csv_row_of(*batch[i])
+            if row != expected:
+                wrong = {key: (row.get(key), expected[key]) for key in expected if row.get(key) != expected[key]}
+                print(f"{batch[i][0]['name']}: Download table says (, not) {wrong}")
+                failures += 1
+    choose_filter(driver, "all")
+
+    # A second batch: the line counts the whole table.
+    again = [path for case, path in file_cases(args) if case["name"] in ("corpus.mono-lc-8k-cbr", "kind.adts")]
+    open_files(driver, again)
+    every = results(driver)
+    counts = {}
+    for result in every:
+        counts[result["word"]] = counts.get(result["word"], 0) + 1
+    words = driver.execute_script("return window.adifinfo.words")
+    line = (f"Reported 2 more files, {len(every)} in all: " +
+            ", ".join(f"{counts[w]} {w}" for w in words if w in counts) + ".")
+    if driver.find_element(By.ID, "progress").text != line:
+        print(f"after a second batch the line is {driver.find_element(By.ID, 'progress').text!r}, not {line!r}")
+        failures += 1
+
+    # The skip link: to the files' choosing before there is a table.
+    driver.get("file://" + os.path.abspath(args.page))
+    focused = []
+    for paths in ([], [again[0]]):
+        if paths:
+            open_files(driver, paths)
+        driver.find_element(By.ID, "skip").send_keys(Keys.ENTER)
+        focused.append(driver.execute_script("return document.activeElement.id"))
+    if focused != ["choose-files", "files-section"]:
+        print(f"the skip link took the focus to {focused}")
+        failures += 1
     return failures
 
 
@@ -333,7 +624,7 @@ def row_names(args, driver):
     folder = os.path.join(args.work, "names")
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
-    example = next(case for case in read_cases() if case["name"].startswith("example."))
+    example = next(case for case in read_cases(args) if case["name"].startswith("example."))
     paths = []
     for name, _ in NAMES:
         paths.append(os.path.join(folder, name))
@@ -387,6 +678,23 @@ def row_folder(args, driver):
     shown = [r["path"] for r in found]
     if shown != ["Ωμέγα/" + name for name in names]:
         print(f"the folder's files came as {shown}")
+        failures += 1
+    # An empty folder: said so. A folder given where files are chosen: the
+    # reason names the way to choose one.
+    from selenium.webdriver.common.by import By
+    empty = os.path.join(top, "empty")
+    os.makedirs(empty)
+    before = reported(driver)
+    driver.find_element(By.ID, "folder").send_keys(empty)
+    begun = time.monotonic()
+    while "no files" not in driver.find_element(By.ID, "progress").text and time.monotonic() - begun < 10:
+        time.sleep(0.02)
+    if "no files" not in driver.find_element(By.ID, "progress").text or reported(driver) != before:
+        print(f"an empty folder: {driver.find_element(By.ID, 'progress').text!r}")
+        failures += 1
+    _, found = open_files(driver, [os.path.join(chosen, "inner")])
+    if found[0]["word"] != "unreadable" or "Choose a folder" not in (found[0]["reason"] or ""):
+        print(f"a folder given as a file: {found[0]['word']}, {found[0]['reason']!r}")
         failures += 1
     return failures
 
@@ -451,13 +759,13 @@ def row_download(args, driver):
 
 
 def row_csv(args, driver):
-    """Download table: RFC 4180, UTF-8, a row for each file the table has."""
-    import csv
-    import io
-    from selenium.webdriver.common.by import By
+    """Download table: RFC 4180, UTF-8 with CRLF, a row for each file the table
+    has, in its order, and every cell read back as the page holds it (a
+    quote, a comma, a line break, a formula's first character)."""
+    quoted = [path for case, path in file_cases(args) if case["name"] == "golden.comment-as-written"]
+    open_files(driver, quoted)
     found = results(driver)
-    driver.find_element(By.ID, "download-table").click()
-    data = saved(args, "adifinfo.csv")
+    data, rows = csv_rows(args, driver)
     if data is None:
         print("Download table saved nothing")
         return 1
@@ -465,29 +773,19 @@ def row_csv(args, driver):
     if not data.startswith(b"\xef\xbb\xbf") or b"\r\n" not in data or data.replace(b"\r\n", b"").count(b"\n"):
         print("the table is not UTF-8 with CRLF line ends")
         failures += 1
-    rows = list(csv.DictReader(io.StringIO(data.decode("utf-8-sig"), newline="")))
     if len(rows) != len(found):
         print(f"the table has {len(rows)} rows for {len(found)} files")
         return failures + 1
-    guard = lambda text: "'" + text if text[:1] in ("=", "+", "-", "@", "\t", "\r") else text
-    for row, result in zip(rows, found):
-        programs = result["programs"]
-        want = {
-            "Name": guard(result["name"]), "Status": result["word"],
-            "Programs": str(len(programs)) if programs else "",
-            "Channels": "; ".join(str(p["channels"]) for p in programs),
-            "Sampling rate (Hz)": "; ".join(str(p["hertz"]) if p["hertz"] is not None
-                                            else f"reserved index {p['samplingRateIndex']}" for p in programs),
-            "Front": "; ".join(str(p["front"]) for p in programs),
-            "Layout": "; ".join(p["layout"] or "" for p in programs),
-            "Comment": guard("; ".join(p["comment"] for p in programs)),
-            "Bitrate (kb/s)": "" if result["bitrate"] is None else
-                              f"{result['bitrate'] // 1000}.{result['bitrate'] % 1000:03d}".rstrip("0").rstrip("."),
-        }
-        wrong = {key: row[key] for key in want if row[key] != want[key]}
-        if wrong:
-            print(f"{result['name']}: the table says {wrong}, not {({k: want[k] for k in wrong})}")
+    shown = {row["Name"] for row in rows}
+    for result in found:
+        name = guard(result["name"])
+        if name not in shown:
+            print(f"Download table has no row named {name!r}")
             failures += 1
+    comments = [row["Comment"] for row in rows if "hi" in row["Comment"]]
+    if '; say "hi"\\x7f\\xe0\\x80\\xaf café' not in comments:
+        print(f"a comment with a quote in it reads back as {comments}")
+        failures += 1
     return failures
 
 
@@ -668,6 +966,7 @@ def row_no_network(args, driver):
 
 ROWS = {
     "cases": row_cases,
+    "table": row_table,
     "names": row_names,
     "folder": row_folder,
     "download": row_download,
@@ -682,7 +981,7 @@ ROWS = {
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("rows", nargs="+", choices=sorted(ROWS))
-    for name in ("page", "tool", "bitpack", "work"):
+    for name in ("page", "tool", "bitpack", "cases", "work"):
         parser.add_argument(f"--{name}", required=True)
     parser.add_argument("--chromium", default=shutil.which("chromium"))
     parser.add_argument("--chromedriver", default=shutil.which("chromedriver"))
@@ -691,6 +990,7 @@ def main():
     args.tool = os.path.abspath(args.tool)
     args.bitpack = os.path.abspath(args.bitpack)
     args.made = None
+    args.batch = None
     os.makedirs(args.work, exist_ok=True)
     for path in (args.page, args.tool, args.bitpack):
         if not os.path.exists(path):

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The npm package as installed, in one Node.js process: the library over
-// every case of cases.txt (its bytes, status, word and summary), called as
+// every case of cases.txt (its bytes, status, word and summary, as a path
+// and as its bytes), called as
 // CommonJS and as an ES module, at once and 10,000 times, touching nothing of
 // the host's; and the command on names the cases cannot hold, against the
 // native tool: a name whose bytes are not UTF-8 beside its U+FFFD look-alike,
 // and a closed standard output.
 //
-//   node npm_test.js --prefix PREFIX --tool ADIFINFO --bitpack BITPACK --work DIR
+//   node npm_test.js --prefix PREFIX --tool ADIFINFO --bitpack BITPACK --cases CASES.json --work DIR
 'use strict';
 const assert = require('assert');
 const childProcess = require('child_process');
@@ -34,20 +35,40 @@ async function row(name, check) {
     }
 }
 
-// cases.txt, as tests/cases.cmake reads it.
+// The list, as tests/cases.cmake wrote it for this build.
 function cases() {
-    return fs.readFileSync(path.join(__dirname, 'cases.txt'), 'utf8').split('\n')
-        .filter((line) => line.trim() && !line.startsWith('#')).map((line) => {
-            const [name, input, report, status, how, word, summary] = line.split('|').map((field) => field.trim());
-            return {name, input: input && path.join(__dirname, input), report: report && path.join(__dirname, report),
-                    status: Number(status), how, word, summary};
-        });
+    return JSON.parse(fs.readFileSync(options.cases, 'utf8'));
 }
 
-// A result's programs as cases.txt writes them.
-function summaryLine(result) {
-    return result.programs.map((p) => `${p.profile} ${p.hertz !== null ? p.hertz : 'index-' + p.samplingRateIndex} ` +
-                                      `${p.front}+${p.side}+${p.back}+${p.lfe} ${p.layout || '-'}`).join('; ');
+// What the library says of a file, as the list writes it: its kind, its
+// bitrate and duration in words, and each program's facts.
+function summaryOf(result) {
+    return {
+        kind: result.kind === null ? '' : [result.kind, result.afterTag, result.radioLog ? 'log' : null]
+            .filter(Boolean).join(' '),
+        bitrate: result.inWords.bitrate || '',
+        duration: result.inWords.duration || '',
+        programs: result.programs.map((p) => ({
+            profile: p.profile, hertz: p.hertz, samplingRateIndex: p.hertz === null ? p.samplingRateIndex : null,
+            front: p.front, side: p.side, back: p.back, lfe: p.lfe, layout: p.layout,
+            speakers: p.speakers === null ? null : p.speakers.join(' '), comment: p.comment,
+        })),
+    };
+}
+
+// The facts and the words agree: the words are the module's, and the page
+// shows them.
+function wordsAgree(result) {
+    assert.strictEqual(result.inWords.programs.length, result.programs.length, 'a program in words each');
+    result.programs.forEach((p, i) => {
+        const words = result.inWords.programs[i];
+        assert.strictEqual(words.profile, p.profileName, 'profile in words');
+        if (p.speakers !== null && p.channels > 0)
+            assert.strictEqual(words.speakers, p.speakers.join(' '), 'speakers in words');
+    });
+    assert.strictEqual(result.durationIsMinimum === null, result.durationSeconds === null, 'a minimum with a duration');
+    if (result.durationSeconds !== null)
+        assert.strictEqual(result.durationIsMinimum, result.variableRate, 'a variable rate gives the least');
 }
 
 // The file a case gives the tool, and the name to give it by, made in the
@@ -66,12 +87,12 @@ function prepare(c) {
         fs.copyFileSync(file, copy);
         if (way === 'sparse')
             fs.truncateSync(copy, Number(rest));
-        return {dir, name: path.relative(dir, copy)};
+        return {dir, name: path.relative(dir, copy), file};
     }
     if (way === 'missing')
         return {dir, name: rest};
     if (way === 'terminal')
-        return {dir, name: / shows /.test(rest) ? rest.split(' shows ')[0] : rest, shows: rest.split(' shows ')[1]};
+        return {dir, name: rest.split(' shows ')[0], shows: rest.split(' shows ')[1]};
     return {dir, name: file};
 }
 
@@ -87,7 +108,8 @@ async function main() {
     const esm = await import(new URL('file://' + path.join(modules, 'adifinfo', 'lib', 'index.mjs')).href);
 
     await row('the library', async () => {
-        assert.deepStrictEqual(words.map((w) => w.word), ['complete', 'not ADIF', 'cut short', 'unreadable']);
+        assert.deepStrictEqual(words.map((w) => [w.word, w.statuses]),
+                               [['complete', [0]], ['not ADIF', [1, 0]], ['cut short', [1]], ['unreadable', [2]]]);
         assert.strictEqual(esm.inspect, inspect);
         // The bin file, required, runs nothing.
         require(path.join(modules, 'adifinfo', 'bin', 'adifinfo.js'));
@@ -115,11 +137,17 @@ async function main() {
                 assert.strictEqual(result.shown, `cant open ${given.shows}\n`);
             assert.strictEqual(result.status, c.status, 'status');
             assert.strictEqual(result.word, c.word, 'word');
-            assert.strictEqual(summaryLine(result), c.summary, 'summary');
-            // As bytes, the same (but for a file larger than the bytes given).
-            if (c.input && !c.how.startsWith('sparse')) {
-                const bytes = await inspect(new Uint8Array(fs.readFileSync(path.resolve(given.dir, given.name))));
-                assert.ok(bytes.report.equals(result.report) && bytes.status === result.status, 'as bytes');
+            const {programs, ...file} = summaryOf(result);
+            assert.deepStrictEqual(file, {kind: c.kind, bitrate: c.bitrate, duration: c.duration}, 'summary');
+            assert.deepStrictEqual(programs, c.programs, 'programs');
+            wordsAgree(result);
+            // As bytes, the same (the size of a sparse file given apart).
+            if (c.input) {
+                const bytes = new Uint8Array(fs.readFileSync(c.how.startsWith('sparse') ? given.file : path.resolve(given.dir, given.name)));
+                const size = c.how.startsWith('sparse') ? {size: Number(c.how.split(' ')[1])} : {};
+                const again = await inspect(bytes, size);
+                assert.ok(again.report.equals(result.report) && again.status === result.status, 'as bytes');
+                assert.deepStrictEqual(summaryOf(again), summaryOf(result), 'summary as bytes');
             }
         });
     }

@@ -10,7 +10,8 @@
 #                 cases cannot hold (tests/npm_test.js, in one Node.js)
 #   browser       the page in headless Chromium (tests/browser_test.py), in
 #                 one session: every case of cases.txt that is a file, in one
-#                 batch; then a name, a folder, Download and Copy, and no
+#                 batch, with its summary; the table sorted by the keyboard;
+#                 then names, folders, Download and Copy, the CSV, and no
 #                 request beyond the page
 set(web_build ${PROJECT_BINARY_DIR}/web)
 set(page ${web_build}/adifinfo-${PROJECT_VERSION}.html)
@@ -66,7 +67,7 @@ set_tests_properties(npm.cases PROPERTIES FIXTURES_REQUIRED npm ENVIRONMENT LC_A
 add_test(NAME npm.library
          COMMAND ${NODE} ${CMAKE_CURRENT_SOURCE_DIR}/npm_test.js --prefix ${npm_prefix}
                  --tool $<TARGET_FILE:adifinfo> --bitpack $<TARGET_FILE:bitpack>
-                 --work ${CMAKE_CURRENT_BINARY_DIR}/npm-library)
+                 --cases ${CMAKE_CURRENT_BINARY_DIR}/cases.json --work ${CMAKE_CURRENT_BINARY_DIR}/npm-library)
 set_tests_properties(npm.library PROPERTIES FIXTURES_REQUIRED npm ENVIRONMENT LC_ALL=C.UTF-8 COST 3)
 
 # Debian's own python3 has Debian's python3-selenium; the script says why it
@@ -80,9 +81,10 @@ if(NOT SYSTEM_PYTHON3)
     return()
 endif()
 add_test(NAME browser
-         COMMAND ${SYSTEM_PYTHON3} ${CMAKE_CURRENT_SOURCE_DIR}/browser_test.py cases names folder
+         COMMAND ${SYSTEM_PYTHON3} ${CMAKE_CURRENT_SOURCE_DIR}/browser_test.py cases table names folder
                  download csv faults phone no-network --page ${page} --tool $<TARGET_FILE:adifinfo>
-                 --bitpack $<TARGET_FILE:bitpack> --work ${CMAKE_CURRENT_BINARY_DIR}/browser
+                 --bitpack $<TARGET_FILE:bitpack> --cases ${CMAKE_CURRENT_BINARY_DIR}/cases.json
+                 --work ${CMAKE_CURRENT_BINARY_DIR}/browser
                  --chromium ${CHROMIUM} --chromedriver ${CHROMEDRIVER})
 set_tests_properties(browser PROPERTIES SKIP_REGULAR_EXPRESSION "SKIPPED:" ENVIRONMENT LC_ALL=C.UTF-8
                                         COST 4)

@@ -62,9 +62,9 @@ function reportTable(readme) {
 
 // The four words for what a file is, as run.js gives them to the page.
 function statusList() {
-    const items = ADIFINFO_WORDS.map(({word, status, meaning}) =>
+    const items = ADIFINFO_WORDS.map(({word, statuses, meaning}) =>
         `<dt>${html(word)}</dt><dd>${html(meaning[0].toUpperCase() + meaning.slice(1))} ` +
-        `(the command's exit status ${status}).</dd>`);
+        `(the command's exit status ${statuses.join(' or ')}).</dd>`);
     return `<dl>\n${items.join('\n')}\n</dl>`;
 }
 

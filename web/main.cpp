@@ -4,57 +4,45 @@
 // run is the tool's whole run (adifinfo_main puts all of its state back
 // first), and the file it opened is closed after it, as a process's end
 // would close it. Each program config element, as the tool reads it, is
-// handed to the host (web/run.js) for the summary that the page and the
-// package show beside the report.
+// noted for the summary (src/summary.h) that the page and the library show
+// beside the report; the host (web/run.js) asks for it after the run, giving
+// the start of the file and its size, and gets it as JSON, by name.
 #include "adif.h"
 #include "bits.h"
 #include "cli.h"
+#include "summary.h"
 
-#include <stdint.h>
+#include <emscripten.h>
 #include <stdio.h>
-#include <string.h>
 
-// The host's: fields, the element's numbers (see hand_over); comment, its
-// comment bytes up to the first NUL, as the report shows them.
-extern "C" void host_element(const int32_t *fields, int count, const char *comment, int length);
+// The start of the file, written here by the host, as much of it as the
+// page and the library read.
+static unsigned char file_start[65536];
+// The summary as JSON: 16 programs, each with a comment of 255 bytes that
+// take six characters each, fit with room to spare.
+static char summary[49152];
 
-// How many of the list's entries are channel pairs.
-static int32_t pairs(const EleList *list) {
-    int32_t count = 0;
-    for (int i = 0; i < list->num_ele; i++)
-        count += list->ele_is_cpe[i] == 1;
-    return count;
+// Where the host writes the start of the file, and how much of it fits.
+extern "C" EMSCRIPTEN_KEEPALIVE unsigned char *adifinfo_start(void) {
+    return file_start;
 }
 
-// In the order that web/run.js reads them.
-static void hand_over(int tag, int n) {
-    const ProgConfig *p = &prog_config;
-    const int32_t fields[] = {
-        tag,
-        n,
-        adif_header.bitstream_type,
-        adif_header.bitrate,
-        p->profile,
-        p->sampling_rate_idx,
-        p->front.num_ele,
-        pairs(&p->front),
-        p->side.num_ele,
-        pairs(&p->side),
-        p->back.num_ele,
-        pairs(&p->back),
-        p->lfe.num_ele,
-        p->data.num_ele,
-        p->coupling.num_ele,
-        p->mono_mix.present,
-        p->stereo_mix.present,
-        p->matrix_mix.present,
-    };
-    host_element(fields, (int)(sizeof fields / sizeof *fields), p->comments,
-                 (int)strlen(p->comments));
+extern "C" EMSCRIPTEN_KEEPALIVE int adifinfo_start_size(void) {
+    return (int)sizeof file_start;
+}
+
+// The summary of the run just made, which ended with status, of a file whose
+// first count bytes are at adifinfo_start() and whose size is size bytes
+// (-1: not known): JSON, ending in a NUL; NULL where it does not fit.
+extern "C" EMSCRIPTEN_KEEPALIVE const char *adifinfo_summarize(int status, int count, double size) {
+    summarize(status, file_start,
+              count > 0 && (size_t)count <= sizeof file_start ? (size_t)count : 0, (long long)size);
+    size_t length = summary_json(summary, sizeof summary);
+    return length > 0 ? summary : NULL;
 }
 
 int main(int argc, char **argv) {
-    watch_elements(hand_over);
+    watch_elements(note_program);
     int status = adifinfo_main(argc, argv);
     if (bin != NULL)
         fclose(bin); // the next run starts with none open (reset_tool)

@@ -63,80 +63,75 @@
         return count.toLocaleString('en') + ' ' + one + (count === 1 ? '' : 's');
     }
 
+    // Kilobits a second, as a number a spreadsheet takes.
     function kilobits(bits) {
         return String(bits / 1000);
     }
 
-    // The cells of a file's row, for the table and the CSV alike; several
-    // programs give each cell one value a program.
-    const each = (record, value) => record.programs.map(value).join('; ');
-    // In the table, one line a program, and a long comment cut short (the
-    // report has it whole).
-    const lines = (record, value) => record.programs.map(value);
+    // Each column of the table: its title; what a file shows in it, a line
+    // (text) or a line a program (lines), which keep their places across
+    // the row, empty ones too; and the key it sorts by, worked out once a
+    // file. The phrases are the module's (inWords): the page only shows them.
+    const collator = new Intl.Collator('en', {numeric: true});
+    const first = (record, value, none) => (record.programs.length ? value(record.programs[0]) : none);
     const cut = (text) => (text.length > 60 ? text.slice(0, 59) + '…' : text);
-    function channelsText(p) {
-        if (p.channels === 0)
-            return 'none';
-        const places = ['front', 'side', 'back', 'lfe'].filter((place) => p[place] > 0)
-                           .map((place) => p[place] + ' ' + (place === 'lfe' ? 'LFE' : place));
-        return plural(p.channels, 'channel') + ': ' + places.join(', ') + (p.layout ? ' (' + p.layout + ')' : '');
-    }
-    function hertzText(p) {
-        return p.hertz !== null ? p.hertz + ' Hz' : 'reserved index ' + p.samplingRateIndex;
-    }
-    function bitrateText(record) {
-        if (record.bitrate === null)
-            return '';
-        const kind = record.variableRate ? 'variable' : 'constant';
-        if (record.bitrate === 0)
-            return 'not given, ' + kind;
-        return (record.variableRate ? 'at most ' : '') + kilobits(record.bitrate) + ' kb/s, ' + kind;
-    }
-    const order = (record) => window.adifinfo.words.indexOf(record.word);
-    const first = (record, key, none) => (record.programs.length ? record.programs[0][key] : none);
     const COLUMNS = [
         {title: 'Name', text: (r) => r.name, key: (r) => r.name},
-        {title: 'Status', text: (r) => r.word, key: order},
+        {title: 'Status', text: (r) => r.word, key: (r) => window.adifinfo.words.indexOf(r.word)},
+        {title: 'What it is', text: (r) => r.inWords.kind || '', key: (r) => r.inWords.kind || ''},
         {title: 'Programs', text: (r) => (r.programs.length ? String(r.programs.length) : ''),
          key: (r) => r.programs.length},
-        {title: 'Profile', lines: (r) => lines(r, (p) => p.profileName), key: (r) => first(r, 'profile', -1)},
-        {title: 'Sampling rate', lines: (r) => lines(r, hertzText), key: (r) => first(r, 'hertz', -1) || 0},
-        {title: 'Channels', lines: (r) => lines(r, channelsText), key: (r) => first(r, 'channels', -1)},
-        {title: 'Bitrate', text: bitrateText, key: (r) => (r.bitrate === null ? -1 : r.bitrate)},
-        {title: 'Comment', lines: (r) => lines(r, (p) => cut(p.comment)), key: (r) => each(r, (p) => p.comment)},
+        {title: 'Profile', lines: (r) => r.inWords.programs.map((p) => p.profile),
+         key: (r) => first(r, (p) => p.profile, -1)},
+        {title: 'Sampling rate', lines: (r) => r.inWords.programs.map((p) => p.samplingRate),
+         key: (r) => first(r, (p) => p.hertz || 0, -1)},
+        {title: 'Channels', lines: (r) => r.inWords.programs.map((p) => p.channels),
+         key: (r) => first(r, (p) => p.channels, -1)},
+        {title: 'Speakers', lines: (r) => r.inWords.programs.map((p) => p.speakers),
+         key: (r) => first(r, (p) => (p.speakers ? p.speakers.join(' ') : '~'), '')},
+        {title: 'Bitrate', text: (r) => r.inWords.bitrate || '', key: (r) => (r.bitrate === null ? -1 : r.bitrate)},
+        {title: 'Duration', text: (r) => r.inWords.duration || '',
+         key: (r) => (r.durationSeconds === null ? -1 : r.durationSeconds)},
+        {title: 'Comment', lines: (r) => r.programs.map((p) => cut(p.comment)),
+         key: (r) => r.programs.map((p) => p.comment).join('; ')},
     ];
+    // The CSV's columns, headed in words; several programs give a cell one
+    // value a program, separated by "; ".
+    const each = (record, value) => record.programs.map(value).join('; ');
     const CSV_COLUMNS = [
         ['Name', (r) => r.name],
         ['Status', (r) => r.word],
+        ['What the file is', (r) => r.inWords.kind || ''],
         ['Programs', (r) => (r.programs.length ? String(r.programs.length) : '')],
         ['Profile', (r) => each(r, (p) => p.profileName)],
-        ['Sampling rate (Hz)', (r) => each(r, (p) => (p.hertz !== null ? String(p.hertz) : 'reserved index ' +
-                                                                                  p.samplingRateIndex))],
+        ['Sampling rate (Hz)', (r) => each(r, (p) => (p.hertz !== null ? String(p.hertz)
+                                                                          : 'reserved index ' + p.samplingRateIndex))],
         ['Channels', (r) => each(r, (p) => String(p.channels))],
         ['Front', (r) => each(r, (p) => String(p.front))],
         ['Side', (r) => each(r, (p) => String(p.side))],
         ['Back', (r) => each(r, (p) => String(p.back))],
         ['LFE', (r) => each(r, (p) => String(p.lfe))],
         ['Layout', (r) => each(r, (p) => p.layout || '')],
+        ['Speakers', (r) => each(r, (p) => (p.speakers === null ? 'not named' : p.speakers.join(' ')))],
         ['Bitrate (kb/s)', (r) => (r.bitrate === null ? '' : kilobits(r.bitrate))],
         ['Bitrate type', (r) => (r.bitrate === null ? '' : r.variableRate ? 'variable' : 'constant')],
+        ['Duration (seconds)', (r) => (r.durationSeconds === null ? '' : String(Math.round(r.durationSeconds * 1000) / 1000))],
+        ['Duration is a minimum', (r) => (r.durationSeconds === null ? '' : r.durationIsMinimum ? 'yes' : 'no')],
         ['Comment', (r) => each(r, (p) => p.comment)],
     ];
 
-    // The table: filtered, sorted, a page at a time.
+    // The table: filtered, sorted, a page at a time. Sorting compares the keys
+    // each file was given as it came in.
     const table = {filter: 'all', column: null, descending: false, page: 0, view: null};
     function view() {
         if (table.view === null) {
             table.view = table.filter === 'all' ? results.slice() : results.filter((r) => r.word === table.filter);
             if (table.column !== null) {
-                const key = COLUMNS[table.column].key;
+                const i = table.column;
                 const sign = table.descending ? -1 : 1;
-                table.view.sort((a, b) => {
-                    const x = key(a);
-                    const y = key(b);
-                    const by = typeof x === 'number' ? x - y : String(x).localeCompare(String(y));
-                    return sign * by || a.index - b.index;
-                });
+                const numbers = table.view.length > 0 && typeof table.view[0].keys[i] === 'number';
+                table.view.sort(numbers ? (a, b) => sign * (a.keys[i] - b.keys[i]) || a.index - b.index
+                                        : (a, b) => sign * collator.compare(a.keys[i], b.keys[i]) || a.index - b.index);
             }
         }
         return table.view;
@@ -151,9 +146,11 @@
         return made;
     }
 
+    // The headings are made once: a sort marks its heading, and the button
+    // that was pressed keeps the focus, so that pressing it again reverses
+    // the order.
     function drawColumns() {
-        const row = $('columns');
-        row.replaceChildren(...COLUMNS.map((column, i) => {
+        const headings = COLUMNS.map((column, i) => {
             const heading = element('th');
             heading.scope = 'col';
             const button = element('button', column.title);
@@ -163,14 +160,18 @@
                 table.column = i;
                 table.view = null;
                 table.page = 0;
-                drawColumns();
+                headings.forEach((other, k) => {
+                    if (k === i)
+                        other.setAttribute('aria-sort', table.descending ? 'descending' : 'ascending');
+                    else
+                        other.removeAttribute('aria-sort');
+                });
                 drawTable();
             });
             heading.append(button);
-            if (table.column === i)
-                heading.setAttribute('aria-sort', table.descending ? 'descending' : 'ascending');
             return heading;
-        }));
+        });
+        $('columns').replaceChildren(...headings);
     }
 
     function drawFilter() {
@@ -204,7 +205,13 @@
                     button.addEventListener('click', () => showReport(record, button));
                     cell.append(button);
                 } else if (column.lines) {
-                    cell.append(...column.lines(record).map((line) => element('span', line, 'line')));
+                    // A line a program, an empty one kept, so that each program
+                    // reads across the row.
+                    cell.append(...column.lines(record).map((line) => {
+                        const span = element('span', line, 'line');
+                        span.title = line;
+                        return span;
+                    }));
                 } else {
                     cell.textContent = column.text(record);
                 }
@@ -240,28 +247,36 @@
     // One file's report, and what it is in plain words.
     let reported = null;
     let opener = null;
+    // The summary: each term and what it says, every phrase the module's.
+    const sentence = (text) => text[0].toUpperCase() + text.slice(1) + (/[.!?]$/.test(text) ? '' : '.');
     function summaryOf(record) {
         const list = element('dl');
-        const add = (term, description) => list.append(element('dt', term), element('dd', description));
-        if (record.word !== 'complete') {
-            const meaning = ADIFINFO_WORDS.find((w) => w.word === record.word).meaning;
-            add('Status', meaning[0].toUpperCase() + meaning.slice(1) + (record.reason ? ': ' + record.reason : '') + '.');
+        const add = (to, term, description) => to.append(element('dt', term), element('dd', description));
+        const meaning = ADIFINFO_WORDS.find((w) => w.word === record.word).meaning;
+        add(list, 'Status', sentence(meaning + (record.reason ? ': ' + record.reason : '')));
+        if (record.inWords.about !== null)
+            add(list, 'What it is', sentence(record.inWords.about));
+        if (record.kind === 'text' && record.headerRead)
+            add(list, 'Report', 'The tool read this text as an ADIF header, and its report shows what it found: ' +
+                                'numbers that mean nothing here.');
+        if (record.word !== 'complete')
             return [list];
-        }
-        add('Status', ADIFINFO_WORDS[0].meaning[0].toUpperCase() + ADIFINFO_WORDS[0].meaning.slice(1) + '.');
-        add('Bitrate', bitrateText(record));
-        add('Programs', String(record.programs.length));
+        add(list, 'Bitrate', record.inWords.bitrate);
+        add(list, 'Duration', record.inWords.duration);
+        add(list, 'Programs', String(record.programs.length));
         const parts = [list];
         record.programs.forEach((p, i) => {
+            const words = record.inWords.programs[i];
             const one = element('dl', undefined, 'program');
-            const line = (term, description) => one.append(element('dt', term), element('dd', description));
             if (record.programs.length > 1)
                 parts.push(element('h4', 'Program ' + (i + 1) + ' of ' + record.programs.length + ', tag ' + p.tag));
-            line('Profile', p.profile < 3 ? p.profileName : 'reserved (3): no MPEG-2 profile; ' +
-                 'MPEG-4 readers take it for Long Term Prediction');
-            line('Sampling rate', hertzText(p));
-            line('Channels', channelsText(p));
-            line('Comment', p.comment === '' ? 'none' : p.comment);
+            add(one, 'Profile', words.profile);
+            add(one, 'Sampling rate', words.samplingRate);
+            if (words.note !== '')
+                add(one, 'Note', sentence(words.note));
+            add(one, 'Channels', words.channels);
+            add(one, 'Speakers', words.speakers);
+            add(one, 'Comment', p.comment === '' ? 'none' : p.comment);
             parts.push(one);
         });
         return parts;
@@ -384,9 +399,12 @@
             }
             return {bytes, ended, delivered};
         } catch (error) {
+            // The browser says no more than that it failed: a folder given
+            // as a file fails so, as does a file that went away or changed.
             return {reason: error instanceof TypeError
-                                ? 'it went away or changed after it was chosen, or the system refused to read it: ' +
-                                  'choose it again'
+                                ? 'it could not be read: a folder is read with "Choose a folder", or dropped on ' +
+                                  'the page; a file that went away or changed after it was chosen, or that the ' +
+                                  'system refused to read, must be chosen again'
                                 : error.message};
         } finally {
             // Let go of the file at once, whether it was read to its end or not.
@@ -395,14 +413,22 @@
         }
     }
 
+    // What the page keeps of a file: the tool's report and summary, and the
+    // keys the table sorts it by.
+    function kept(record) {
+        record.keys = COLUMNS.map((column) => column.key(record));
+        return record;
+    }
     async function inspect(entry, start) {
-        const unreadable = (reason) => ({status: 2, word: 'unreadable', output: null, shown: null, read: 0,
-                                         reason, programs: [], bitrate: null, variableRate: null});
+        const unreadable = (reason) => ({status: 2, output: null, shown: null, read: 0, reason, ...describe(null)});
         if (start.reason !== undefined)
             return unreadable(start.reason);
         try {
             const input = () => readerOf(start.bytes, start.ended, null);
-            const report = reportAdifinfo(await tool(), entry.file.name, input);
+            // A file read to its end is as long as what was read: only a
+            // longer one's size is asked for.
+            const size = start.ended ? start.bytes.length : entry.file.size;
+            const report = reportAdifinfo(await tool(), entry.file.name, input, start.bytes, size);
             let same = true;
             for (let i = 0; same && i < report.output.length; i++)
                 same = report.output[i] === report.shown.charCodeAt(i);
@@ -434,6 +460,10 @@
     let generation = 0;
     function open(entries) {
         const mine = generation;
+        if (entries.length === 0) {
+            say('There were no files in what was chosen: an empty folder has none to read.');
+            return;
+        }
         queue = queue.then(() => read(entries, mine)).catch((error) => {
             say('Could not read the files: ' + (error && error.message ? error.message : error));
         });
@@ -455,8 +485,7 @@
                 return;
             starts[i] = null;
             entries[i] = null;
-            counts[result.word] = (counts[result.word] || 0) + 1;
-            results.push({index: results.length, path: entry.path, name: textAsWritten(entry.path), ...result});
+            results.push(kept({index: results.length, path: entry.path, name: textAsWritten(entry.path), ...result}));
             if (performance.now() - slice > SLICE) {
                 say('Reading ' + (i + 1).toLocaleString('en') + ' of ' + plural(total, 'file') + '…');
                 draw();
@@ -467,8 +496,14 @@
             }
             document.body.dataset.reported = results.length;
         }
+        // The line counts every file in the table; a later batch says how many
+        // it added.
+        for (const record of results)
+            counts[record.word] = (counts[record.word] || 0) + 1;
         const parts = window.adifinfo.words.filter((word) => counts[word]).map((word) => counts[word].toLocaleString('en') + ' ' + word);
-        say('Reported ' + plural(total, 'file') + ': ' + parts.join(', ') + '.');
+        say('Reported ' + (total === results.length ? plural(total, 'file')
+                                                    : plural(total, 'more file') + ', ' + results.length.toLocaleString('en') + ' in all') +
+            ': ' + parts.join(', ') + '.');
         clearTimeout(drawing);
         drawing = null;
         table.view = null;
@@ -550,6 +585,16 @@
         } else {
             open(Array.from(transfer.files, (file) => ({file, path: file.name})));
         }
+    });
+
+    // Before any file is chosen there is no table: the link goes to where
+    // files are chosen.
+    $('skip').addEventListener('click', (event) => {
+        event.preventDefault();
+        if ($('files-section').hidden)
+            $('choose-files').focus();
+        else
+            $('files-section').focus();
     });
 
     drawColumns();

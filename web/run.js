@@ -3,13 +3,13 @@
 // package: one instance runs the tool on file after file, each run the
 // tool's whole run, as a process a file would be (the module's own main puts
 // all of the tool's state back first, and closes the file after). What else
-// the two share is here too: the four words for what a file is, a summary of
-// each file in plain words made from the tool's own reading of its header,
-// and names and comments shown as written.
+// the two share is here too: the meanings of the four words for what a file
+// is, the summary of each file that the module makes (src/summary.h) as they
+// give it, and names and comments shown as written.
 //
 // The module's host is this file, not emscripten's runtime: the module asks
-// its host for a dozen things (the C library's few system calls, and two of
-// the tool's own, web/main.cpp and src/platform.cpp), answered here in a few
+// its host for eleven things (the C library's few system calls, and one of
+// the tool's own, in src/platform.cpp), answered here in a few
 // lines each, where emscripten's runtime would build a whole file system
 // first. The file named on the command line is opened by the host and read
 // through a reader it supplies, only as far as the tool asks; what the tool
@@ -17,21 +17,20 @@
 // text, and a comment need not be UTF-8.
 'use strict';
 
-// What a file is, in four words: from the exit status, and for status 1
-// whether the tool got as far as a program config element (a file that is
-// not ADIF gets no further than its first four bytes).
+// What a file is, in four words, each with the exit statuses it goes with
+// and what it means: the module decides which (src/summary.cpp), from the
+// status, how far the tool got, and the file's first bytes. A text file is
+// "not ADIF" whatever the tool made of it.
 const ADIFINFO_WORDS = [
-    {word: 'complete', status: 0, meaning: "the whole header was read from the file's own bytes"},
-    {word: 'not ADIF', status: 1,
-     meaning: 'the file does not start with "ADIF" ("Bad ADIF header ID"): most .aac files are ADTS, ' +
-              'and .m4a and .mp4 files are MP4'},
-    {word: 'cut short', status: 1,
+    {word: 'complete', statuses: [0], meaning: "the whole header was read from the file's own bytes"},
+    {word: 'not ADIF', statuses: [1, 0],
+     meaning: 'not an ADIF file: it does not start with "ADIF" ("Bad ADIF header ID"; most .aac files are ' +
+              'ADTS, and .m4a and .mp4 files are MP4), or it is text, whatever its first letters and however ' +
+              'far the tool read it (an amateur-radio log, say)'},
+    {word: 'cut short', statuses: [1],
      meaning: 'the header runs past the end of the file: the report shows zeros for what is missing'},
-    {word: 'unreadable', status: 2, meaning: 'the file could not be opened or read'},
+    {word: 'unreadable', statuses: [2], meaning: 'the file could not be opened or read'},
 ];
-
-const PROFILES = ['Main', 'Low Complexity', 'Scalable Sampling Rate'];
-const HERTZ = [96000, 88200, 64000, 48000, 44100, 32000, 24000, 22050, 16000, 12000, 11025, 8000];
 
 // Characters that would mislead where text is shown as text: controls, and
 // the marks that turn the direction of what follows or hide themselves.
@@ -83,46 +82,40 @@ function textAsWritten(text) {
     return shown;
 }
 
-// The usual name of an arrangement of channels, where it has one.
-function layoutName(front, behind, lfe) {
-    if (lfe === 0 && behind === 0 && (front === 1 || front === 2))
-        return front === 1 ? 'mono' : 'stereo';
-    if (lfe <= 1 && ((front === 2 || front === 3) && behind <= 4 || front === 5 && behind === 2))
-        return `${front + behind}.${lfe}`;
-    return null;
-}
-
-// One program config element in plain words, from the numbers that the
-// module's main hands over (web/main.cpp, in that order).
-function program(fields, comment) {
-    const [tag, , , , profile, rate, front, frontPairs, side, sidePairs, back, backPairs, lfe] = fields;
-    const channels = {front: front + frontPairs, side: side + sidePairs, back: back + backPairs, lfe};
-    const total = channels.front + channels.side + channels.back + lfe;
+// What the module says of a file (its summary, as JSON: src/summary.h), as
+// the page and the library give it: the facts, and the same in plain words
+// (inWords). A comment comes as one character a byte, and is shown as
+// written. null, for a file that the tool was not run on, is an unreadable
+// one.
+function describe(summary) {
+    const s = summary || {word: 'unreadable', kind: null, afterTag: null, radioLog: false, kindName: null,
+                          kindText: null, headerRead: false, bitrate: null, variableRate: null, bitrateText: null,
+                          durationSeconds: null, durationIsMinimum: null, durationText: null, programs: []};
+    const bytes = (text) => Uint8Array.from(text, (char) => char.charCodeAt(0));
     return {
-        tag,
-        profile,
-        profileName: profile < 3 ? PROFILES[profile] : 'reserved (3)',
-        samplingRateIndex: rate,
-        hertz: rate < HERTZ.length ? HERTZ[rate] : null,
-        channels: total,
-        ...channels,
-        layout: layoutName(channels.front, channels.side + channels.back, lfe),
-        comment: textAsWritten(comment),
+        word: s.word,
+        kind: s.kind,
+        afterTag: s.afterTag,
+        radioLog: s.radioLog,
+        headerRead: s.headerRead,
+        bitrate: s.bitrate,
+        variableRate: s.variableRate,
+        durationSeconds: s.durationSeconds,
+        durationIsMinimum: s.durationIsMinimum,
+        programs: s.programs.map((p) => ({
+            tag: p.tag, profile: p.profile, profileName: p.profileName, samplingRateIndex: p.samplingRateIndex,
+            hertz: p.hertz, channels: p.channels, front: p.front, side: p.side, back: p.back, lfe: p.lfe,
+            layout: p.layout, speakers: p.speakers, comment: textAsWritten(bytes(p.comment)),
+        })),
+        inWords: {
+            kind: s.kindName,
+            about: s.kindText,
+            bitrate: s.bitrateText,
+            duration: s.durationText,
+            programs: s.programs.map((p) => ({profile: p.profileName, samplingRate: p.hertzText,
+                                              channels: p.channelsText, speakers: p.speakersText, note: p.note})),
+        },
     };
-}
-
-// What a run says of its file: its word, and where the header was read whole,
-// the header in plain words.
-function summarize(status, elements) {
-    const word = status === 0 ? 'complete' : status === 2 ? 'unreadable'
-                                           : elements.length > 0 ? 'cut short' : 'not ADIF';
-    const summary = {word, programs: [], bitrate: null, variableRate: null};
-    if (word === 'complete') {
-        summary.bitrate = elements[0].fields[3];
-        summary.variableRate = elements[0].fields[2] === 1;
-        summary.programs = elements.map((element) => program(element.fields, element.comment));
-    }
-    return summary;
 }
 
 // The module's code, as bytes, compiled: once, as a page loads or a
@@ -134,7 +127,7 @@ function compileAdifinfo(bytes) {
 // What the module asks of its host, by name: a host that answers fewer, or
 // others, is not this module's (web/assemble.js checks this when it builds).
 const ADIFINFO_IMPORTS = {
-    env: ['host_element', 'host_stdout_is_terminal', '__syscall_open', '__syscall_fcntl64', '__syscall_ioctl',
+    env: ['host_stdout_is_terminal', '__syscall_open', '__syscall_fcntl64', '__syscall_ioctl',
           'emscripten_memcpy_big', 'emscripten_resize_heap', 'setTempRet0'],
     wasi_snapshot_preview1: ['fd_write', 'fd_read', 'fd_close', 'fd_seek'],
 };
@@ -147,12 +140,15 @@ function utf8(text) {
     return typeof text === 'string' ? new TextEncoder().encode(text) : Uint8Array.from(text);
 }
 
-// startAdifinfo(compiled) makes an instance of the tool: {run(options)}.
-// run({args, input, terminal}) runs the tool with the command line args (the
-// words after the program's name, each a string or its bytes) and returns
-// {status, output, errors, elements}: its exit status, the bytes it wrote to
-// standard output and to standard error, and each program config element it
-// read. Runs are synchronous, and so one after another.
+// startAdifinfo(compiled) makes an instance of the tool: {run(options),
+// summarize(status, start, size)}. run({args, input, terminal}) runs the
+// tool with the command line args (the words after the program's name, each
+// a string or its bytes) and returns {status, output, errors}: its exit
+// status and the bytes it wrote to standard output and to standard error.
+// Runs are synchronous, and so one after another. summarize gives the
+// summary (describe) of the file of the last run, which ended with status:
+// start, the file's first bytes (as many as were read of it), and size, its
+// size in bytes (-1 where not known).
 //
 // input reads the file that args[0] names, opened by the host: given a
 // Uint8Array, it fills its start with the next bytes of the file and returns
@@ -167,7 +163,6 @@ function startAdifinfo(compiled) {
     let exports = null;
     let current = null;
     const memory = () => new Uint8Array(exports.memory.buffer);
-    const words = () => new Int32Array(exports.memory.buffer);
     const view = () => new DataView(exports.memory.buffer);
     // The bytes of each iovec, in turn: (pointer, length) pairs at iovs.
     function* vectors(iovs, count) {
@@ -176,10 +171,6 @@ function startAdifinfo(compiled) {
             yield [data.getUint32(iovs + 8 * i, true), data.getUint32(iovs + 8 * i + 4, true)];
     }
     const env = {
-        host_element(fields, count, comment, length) {
-            current.elements.push({fields: Array.from(words().subarray(fields >> 2, (fields >> 2) + count)),
-                                   comment: memory().slice(comment, comment + length)});
-        },
         host_stdout_is_terminal: () => (current.terminal ? 1 : 0),
         // open(path, flags, ...): the file named on the command line, where
         // the host opened it; nothing else.
@@ -256,7 +247,7 @@ function startAdifinfo(compiled) {
     };
     function run(options) {
         const args = ['adifinfo', ...options.args].map(utf8);
-        current = {output: [], errors: [], elements: [], input: options.input || null, opened: false,
+        current = {output: [], errors: [], input: options.input || null, opened: false,
                    name: args.length > 1 ? args[1] : null, terminal: Boolean(options.terminal)};
         // main's words, on the module's stack, which is as it was after.
         const stack = exports.stackSave();
@@ -270,14 +261,25 @@ function startAdifinfo(compiled) {
             });
             view().setUint32(argv + 4 * args.length, 0, true);
             const status = exports.main(args.length, argv);
-            return {status, output: joined(current.output), errors: joined(current.errors),
-                    elements: current.elements};
+            return {status, output: joined(current.output), errors: joined(current.errors)};
         } finally {
             exports.stackRestore(stack);
             current = null;
         }
     }
-    return {run};
+    function summarize(status, start, size) {
+        const count = Math.min(start.length, exports.adifinfo_start_size());
+        memory().set(start.subarray(0, count), exports.adifinfo_start());
+        const at = exports.adifinfo_summarize(status, count, size);
+        if (at === 0)
+            throw new Error('the summary did not fit');
+        const bytes = memory();
+        let json = '';
+        for (let i = at; bytes[i] !== 0; i++)
+            json += String.fromCharCode(bytes[i]);
+        return describe(JSON.parse(json));
+    }
+    return {run, summarize};
 }
 
 // The most of a file that the page and the library read: far more than any
@@ -303,22 +305,23 @@ function readerOf(bytes, ended, failure) {
 
 // Reports one file as the page and the library show it: the tool run as on
 // a terminal for what is shown, and where that escaped anything, once more for
-// the report's own bytes. Escaped, the report is printable ASCII and line ends
-// only, and every byte that escaping changed reads \xhh: with no "\x" in it,
-// nothing was changed, and these are the report's own bytes too. input() makes
-// a fresh reader of the file (see startAdifinfo), or is null where the host
-// could not open it.
-function reportAdifinfo(tool, name, input) {
+// the report's own bytes; then its summary. Escaped, the report is printable
+// ASCII and line ends only, and every byte that escaping changed reads \xhh:
+// with no "\x" in it, nothing was changed, and these are the report's own
+// bytes too. input() makes a fresh reader of the file (see startAdifinfo), or
+// is null where the host could not open it; start is the file's first bytes,
+// as many as the host read, and size its size (-1: not known).
+function reportAdifinfo(tool, name, input, start, size) {
     const run = (terminal) => tool.run({args: [name], input: input && input(), terminal});
     const escaped = run(true);
     let shown = '';
     for (const byte of escaped.output)
         shown += String.fromCharCode(byte);
     const raw = shown.includes('\\x') ? run(false) : escaped;
-    return {status: raw.status, output: raw.output, shown, ...summarize(raw.status, raw.elements)};
+    return {status: raw.status, output: raw.output, shown, ...tool.summarize(raw.status, start, size)};
 }
 
 if (typeof module === 'object' && module.exports) {
-    module.exports = {ADIFINFO_WORDS, ADIFINFO_IMPORTS, ADIFINFO_SPAN, textAsWritten, summarize,
+    module.exports = {ADIFINFO_WORDS, ADIFINFO_IMPORTS, ADIFINFO_SPAN, textAsWritten, describe,
                       compileAdifinfo, startAdifinfo, readerOf, reportAdifinfo};
 }
