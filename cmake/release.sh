@@ -186,8 +186,11 @@ quietly cmake -DNPM=npm -DTARBALL="$work/web/adifinfo-$version.tgz" -DPREFIX="$w
     -P "$src/tests/npm-install.cmake"
 check npm "$work/npm/bin/adifinfo"
 # The browser runner skips, and passes, where it cannot run: here it must.
+# It reads the list as JSON, which cases.cmake writes.
+cmake -DJSON="$work/cases.json" -P "$src/tests/cases.cmake"
 if ! /usr/bin/python3 "$src/tests/browser_test.py" cases no-network --page "$work/web/adifinfo-$version.html" \
-    --tool "$work/x86_64-linux/stage/bin/adifinfo" --bitpack "$work/bitpack" --work "$work/check-page" \
+    --tool "$work/x86_64-linux/stage/bin/adifinfo" --bitpack "$work/bitpack" --cases "$work/cases.json" \
+    --work "$work/check-page" \
     >"$log" 2>&1 || ! grep -q "^cases: passed" "$log" || ! grep -q "^no-network: passed" "$log"; then
     cat "$log" >&2
     fail "the page was not checked"

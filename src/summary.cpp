@@ -4,6 +4,7 @@
 
 #include "bits.h"
 
+#include <math.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
@@ -490,16 +491,17 @@ const char *bitrate_phrase(const FileSummary *f, char *out, size_t size) {
 const char *seconds_phrase(double seconds, char *out, size_t size) {
     Out o = out_of(out, size);
     // Rounded first, so that 59.96 s reads as 1 min 0 s, not 60.0 s.
-    if ((long long)(seconds * 100 + 0.5) < 1000) {
+    if (seconds * 100 + 0.5 < 1000) {
         put(&o, "%.2f s", seconds);
-    } else if ((long long)(seconds * 10 + 0.5) < 600) {
+    } else if (seconds * 10 + 0.5 < 600) {
         put(&o, "%.1f s", seconds);
+    } else if (seconds + 0.5 < 3600) {
+        int whole = (int)(seconds + 0.5);
+        put(&o, "%d min %d s", whole / 60, whole % 60);
     } else {
-        long long whole = (long long)(seconds + 0.5);
-        if (whole < 3600)
-            put(&o, "%lld min %lld s", whole / 60, whole % 60);
-        else
-            put(&o, "%lld h %lld min", (whole + 30) / 3600, (whole + 30) % 3600 / 60);
+        // To the minute; the hours as a double, however many there are.
+        double minutes = floor((seconds + 30) / 60);
+        put(&o, "%.0f h %d min", floor(minutes / 60), (int)fmod(minutes, 60));
     }
     return out;
 }

@@ -66,6 +66,12 @@ function wordsAgree(result) {
         if (p.speakers !== null && p.channels > 0)
             assert.strictEqual(words.speakers, p.speakers.join(' '), 'speakers in words');
     });
+    if (result.bitrate !== null) {
+        const words = result.inWords.bitrate;
+        assert.ok(words.endsWith(result.variableRate ? ', variable' : ', constant'), `rate type in ${words}`);
+        assert.ok(result.bitrate === 0 ? words.startsWith('not given') : words.includes(`${result.bitrate / 1000} kb/s`),
+                  `bitrate ${result.bitrate} in ${words}`);
+    }
     assert.strictEqual(result.durationIsMinimum === null, result.durationSeconds === null, 'a minimum with a duration');
     if (result.durationSeconds !== null)
         assert.strictEqual(result.durationIsMinimum, result.variableRate, 'a variable rate gives the least');

@@ -7,6 +7,7 @@
 // a failure.
 #include "cli.h"
 #include "helpers.h"
+#include "summary.h"
 
 #include <algorithm>
 #include <random>
@@ -231,6 +232,30 @@ TEST(RoundTrip, RandomHeadersReadBackAsWritten) {
         Outcome bare = run(Bytes(file.begin(), file.begin() + (long)header_size));
         ASSERT_EQ(bare.status, STATUS_COMPLETE);
         ASSERT_EQ(bare.report, report_of(h));
+        // The summary counts what was written: the header's length, and each
+        // element's channels at each place, a pair's two. (A random header
+        // may now and then be text, which has no programs.)
+        watch_elements(note_program);
+        Bytes header(file.begin(), file.begin() + (long)header_size);
+        Outcome noted = run(header);
+        watch_elements(nullptr);
+        summarize(noted.status, header.data(), header.size(), (long long)header.size());
+        if (file_summary.kind != KIND_TEXT) {
+            ASSERT_EQ(file_summary.header_bytes, (long)header_size);
+            ASSERT_EQ(file_summary.count, (int)h.elements.size());
+            for (size_t i = 0; i < h.elements.size(); i++) {
+                const ProgramSummary &p = file_summary.programs[i];
+                int32_t at[3] = {0, 0, 0};
+                for (int k = 0; k < 3; k++)
+                    for (int j = 0; j < h.elements[i].lists[k].count; j++)
+                        at[k] += 1 + h.elements[i].lists[k].cpe[j];
+                EXPECT_EQ(p.front, at[0]) << "element " << i;
+                EXPECT_EQ(p.side, at[1]) << "element " << i;
+                EXPECT_EQ(p.back, at[2]) << "element " << i;
+                EXPECT_EQ(p.lfe, h.elements[i].lists[3].count) << "element " << i;
+                EXPECT_EQ(p.channels, at[0] + at[1] + at[2] + h.elements[i].lists[3].count);
+            }
+        }
         // A host watching the elements sees each one's own fields as it is
         // read, before the next overwrites the record.
         static std::vector<Element> seen;
