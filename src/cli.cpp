@@ -5,13 +5,11 @@
 #include "bits.h"
 #include "platform.h"
 #include "safe_print.h"
-#include "summary.h"
 
 void reset_tool(FILE *in, int escape) {
     bin = in;
     reset_reader();
     reset_records();
-    reset_summary();
     escape_text = escape;
 }
 

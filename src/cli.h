@@ -19,8 +19,8 @@ enum {
 int inspect(FILE *in);
 
 // Puts all of the tool's state back as a new process finds it: the reader
-// (reading in from its first byte), the records and the summary zeroed, and
-// outside text escaped when escape is nonzero. A run of the tool starts so; the tests and
+// (reading in from its first byte), the records zeroed, and outside text
+// escaped when escape is nonzero. A run of the tool starts so; the tests and
 // the fuzz target, which run many files in one process, call it before each.
 void reset_tool(FILE *in, int escape);
 

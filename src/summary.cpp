@@ -366,6 +366,11 @@ void summarize_program(const ProgConfig *p, int tag, ProgramSummary *s) {
     s->comment[sizeof s->comment - 1] = '\0';
 }
 
+void start_summary(void) {
+    reset_summary();
+    watch_elements(note_program);
+}
+
 void note_program(int tag, int) {
     FileSummary *f = &file_summary;
     if (f->count < 16)

@@ -85,6 +85,11 @@ void reset_summary(void);
 // file_summary as the tool reads it.
 void note_program(int tag, int n);
 
+// Starts the summary of the next run of the tool: file_summary emptied, and
+// note_program watching. A host that shows summaries calls it before each
+// run; the command never does, and so never carries any of this.
+void start_summary(void);
+
 // Completes file_summary once the tool has read the file: status is its exit
 // status (cli.h), start the file's first count bytes (as many as were read
 // of it, up to 64 KiB serve), size its size in bytes (-1 where not known).

@@ -235,8 +235,8 @@ TEST(RoundTrip, RandomHeadersReadBackAsWritten) {
         // The summary counts what was written: the header's length, and each
         // element's channels at each place, a pair's two. (A random header
         // may now and then be text, which has no programs.)
-        watch_elements(note_program);
         Bytes header(file.begin(), file.begin() + (long)header_size);
+        start_summary();
         Outcome noted = run(header);
         watch_elements(nullptr);
         summarize(noted.status, header.data(), header.size(), (long long)header.size());

@@ -141,7 +141,7 @@ const FileSummary &summary_of(const Bytes &bytes, long long size) {
     FILE *f = memory_file(bytes.data(), bytes.size());
     EXPECT_NE(f, nullptr);
     reset_tool(f, 0);
-    watch_elements(note_program);
+    start_summary();
     int status = -1;
     capture_stdout([&] { status = inspect(f); });
     watch_elements(nullptr);
@@ -157,6 +157,7 @@ TEST(Summary, OfEveryCaseAsTheListSaysIt) {
         if (c.input[0] == '\0') {
             // A name that nothing has: the tool cannot open it.
             reset_tool(nullptr, 0);
+            reset_summary();
             summarize(STATUS_FAILED, nullptr, 0, -1);
             f = &file_summary;
         } else {
@@ -470,6 +471,7 @@ TEST(Summary, WhatAFileIsInWords) {
     for (const NameCase &c : cases) {
         const unsigned char *bytes = (const unsigned char *)c.bytes;
         reset_tool(nullptr, 0);
+        reset_summary();
         summarize(STATUS_INCOMPLETE, bytes, strlen(c.bytes), (long long)strlen(c.bytes));
         EXPECT_STREQ(kind_name(&file_summary), c.name);
         const char *phrase = kind_phrase(&file_summary, text, sizeof text);

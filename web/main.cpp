@@ -42,7 +42,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char *adifinfo_summarize(int status, int c
 }
 
 int main(int argc, char **argv) {
-    watch_elements(note_program);
+    start_summary();
     int status = adifinfo_main(argc, argv);
     if (bin != NULL)
         fclose(bin); // the next run starts with none open (reset_tool)
