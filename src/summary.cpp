@@ -3,6 +3,7 @@
 #include "summary.h"
 
 #include "bits.h"
+#include "cli.h"
 
 #include <math.h>
 #include <stdarg.h>
@@ -73,7 +74,7 @@ static size_t id3_length(const unsigned char *bytes, size_t count) {
         return 0;
     size_t size =
         (size_t)bytes[6] << 21 | (size_t)bytes[7] << 14 | (size_t)bytes[8] << 7 | bytes[9];
-    return 10 + size + ((bytes[5] & 0x10) != 0 ? 10 : 0);
+    return 10 + size + (bytes[3] == 4 && (bytes[5] & 0x10) != 0 ? 10 : 0); // 2.4's footer
 }
 
 // The kind that the signature at the start of bytes names. Audio frames of
@@ -195,53 +196,41 @@ int file_kind(const unsigned char *start, size_t count, long long size, int *aft
     return kind;
 }
 
-const char *kind_key(int kind) {
-    static const char *const keys[] = {NULL,   "adif", "empty", "adts", "mp4",  "mp3",    "wav",
-                                       "aiff", "flac", "ogg",   "id3",  "text", "unknown"};
-    return kind >= 0 && kind <= KIND_UNKNOWN ? keys[kind] : NULL;
-}
-
-// The kind's short name and the phrase that says what it is.
+// Each kind's key (as the library has it), short name and the phrase that
+// says what it is, in the order of the kinds.
 static const struct {
+    const char *key;
     const char *name;
     const char *phrase;
 } kinds[] = {
-    {"", ""},
-    {"ADIF", "ADIF: MPEG-2 AAC audio with one header at its start"},
-    {"empty", "An empty file: no bytes at all"},
-    {"ADTS", "ADTS: AAC audio with a short header before every frame, the usual .aac file"},
-    {"MP4", "MP4: a container (.m4a, .mp4, .3gp), most often of AAC audio"},
-    {"MP3", "MP3: MPEG audio"},
-    {"WAV", "WAV: a RIFF audio file, most often not compressed"},
-    {"AIFF", "AIFF: Apple's audio file, most often not compressed"},
-    {"FLAC", "FLAC: audio compressed without loss"},
-    {"Ogg", "Ogg: a container, most often of Vorbis or Opus audio"},
-    {"ID3 tag", "An ID3v2 tag"},
-    {"text", "A text file, not audio"},
-    {"unknown", "Not a kind of file that this tool knows"},
+    {NULL, "", ""},
+    {"adif", "ADIF", "ADIF: MPEG-2 AAC audio with one header at its start"},
+    {"empty", "empty", "An empty file: no bytes at all"},
+    {"adts", "ADTS", "ADTS: AAC audio with a short header before every frame, the usual .aac file"},
+    {"mp4", "MP4", "MP4: a container (.m4a, .mp4, .3gp), most often of AAC audio"},
+    {"mp3", "MP3", "MP3: MPEG audio"},
+    {"wav", "WAV", "WAV: a RIFF audio file, most often not compressed"},
+    {"aiff", "AIFF", "AIFF: Apple's audio file, most often not compressed"},
+    {"flac", "FLAC", "FLAC: audio compressed without loss"},
+    {"ogg", "Ogg", "Ogg: a container, most often of Vorbis or Opus audio"},
+    {"id3", "ID3 tag", "An ID3v2 tag"},
+    {"text", "text", "A text file, not audio"},
+    {"unknown", "unknown", "Not a kind of file that this tool knows"},
 };
 
-const char *kind_name(const FileSummary *f) {
-    static const char *const after_tag[] = {
-        "ID3 tag",
-        "ID3 tag, then ADIF",
-        "",
-        "ID3 tag, then ADTS",
-        "ID3 tag, then MP4",
-        "ID3 tag, then MP3",
-        "ID3 tag, then WAV",
-        "ID3 tag, then AIFF",
-        "ID3 tag, then FLAC",
-        "ID3 tag, then Ogg",
-        "",
-        "",
-        "ID3 tag, then unknown",
-    };
-    if (f->kind == KIND_ID3 && f->after_tag >= 0 && f->after_tag <= KIND_UNKNOWN)
-        return after_tag[f->after_tag];
-    if (f->kind == KIND_TEXT && f->radio_log)
-        return "amateur-radio log";
-    return f->kind >= 0 && f->kind <= KIND_UNKNOWN ? kinds[f->kind].name : "";
+const char *kind_key(int kind) {
+    return kind >= 0 && kind <= KIND_UNKNOWN ? kinds[kind].key : NULL;
+}
+
+const char *kind_name(const FileSummary *f, char *out, size_t size) {
+    Out o = out_of(out, size);
+    if (f->kind == KIND_ID3 && f->after_tag > KIND_NONE && f->after_tag <= KIND_UNKNOWN)
+        put(&o, "ID3 tag, then %s", kinds[f->after_tag].name);
+    else if (f->kind == KIND_TEXT && f->radio_log)
+        put(&o, "amateur-radio log");
+    else if (f->kind >= 0 && f->kind <= KIND_UNKNOWN)
+        put(&o, "%s", kinds[f->kind].name);
+    return out;
 }
 
 const char *kind_phrase(const FileSummary *f, char *out, size_t size) {
@@ -310,7 +299,8 @@ static int name_speakers(const ProgConfig *p, char *out, size_t size) {
     int side_pair = 0;
     for (int i = 0; named && i < p->side.num_ele; i++) {
         named = p->side.ele_is_cpe[i] == 1 && !side_pair;
-        speaker(&o, "Ls Rs");
+        if (named)
+            speaker(&o, "Ls Rs");
         side_pair = 1;
     }
     static const char *const back_pairs[] = {"Ls Rs", "Lb Rb"};
@@ -379,15 +369,15 @@ void note_program(int tag, int) {
 
 void summarize(int status, const unsigned char *start, size_t count, long long size) {
     FileSummary *f = &file_summary;
-    f->kind = status == 2 ? KIND_NONE : file_kind(start, count, size, &f->after_tag);
+    f->kind = status == STATUS_FAILED ? KIND_NONE : file_kind(start, count, size, &f->after_tag);
     f->radio_log = f->kind == KIND_TEXT && holds_end_of_header(start, count);
     int magic = strncmp(adif_header.adif_id, "ADIF", LEN_ADIF_ID) == 0;
-    f->read_as_header = status != 2 && magic;
-    if (status == 2)
+    f->read_as_header = status != STATUS_FAILED && magic;
+    if (status == STATUS_FAILED)
         f->word = WORD_UNREADABLE;
     else if (f->kind == KIND_TEXT)
         f->word = WORD_NOT_ADIF; // whatever its first four letters
-    else if (status == 0)
+    else if (status == STATUS_COMPLETE)
         f->word = WORD_COMPLETE;
     else
         f->word = magic ? WORD_CUT_SHORT : WORD_NOT_ADIF;
@@ -515,15 +505,14 @@ const char *duration_phrase(const FileSummary *f, char *out, size_t size) {
     Out o = out_of(out, size);
     if (!f->complete)
         return out;
+    char amount[32];
     if (!f->timed)
         put(&o, "not given");
     else if (f->seconds == 0)
         put(&o, "none: nothing follows the header");
-    if (!f->timed || f->seconds == 0)
-        return out;
-    char amount[32];
-    put(&o, "%s %s", f->variable ? "at least" : "about",
-        seconds_phrase(f->seconds, amount, sizeof amount));
+    else
+        put(&o, "%s %s", f->variable ? "at least" : "about",
+            seconds_phrase(f->seconds, amount, sizeof amount));
     return out;
 }
 
@@ -568,7 +557,7 @@ size_t summary_json(char *out, size_t size) {
     put_field(&o, "afterTag", f->kind == KIND_ID3 ? kind_key(f->after_tag) : NULL);
     put(&o, "\"radioLog\":%s,\"headerRead\":%s,", boolean(f->radio_log),
         boolean(f->read_as_header));
-    put_field(&o, "kindName", f->kind == KIND_NONE ? NULL : kind_name(f));
+    put_field(&o, "kindName", f->kind == KIND_NONE ? NULL : kind_name(f, text, sizeof text));
     put_field(&o, "kindText", f->kind == KIND_NONE ? NULL : kind_phrase(f, text, sizeof text));
     if (f->complete) {
         put(&o, "\"bitrate\":%d,\"variableRate\":%s,", (int)f->bitrate, boolean(f->variable));

@@ -113,7 +113,7 @@ void summarize_program(const ProgConfig *p, int tag, ProgramSummary *s);
 // returned.
 const char *word_name(int word);
 const char *kind_key(int kind); // "adif", "adts"... as the library has it; NULL for KIND_NONE
-const char *kind_name(const FileSummary *f); // "ADTS", "ID3 tag, then MP3"...
+const char *kind_name(const FileSummary *f, char *out, size_t size); // "ADTS", "ID3 tag, then MP3"
 const char *kind_phrase(const FileSummary *f, char *out, size_t size);
 const char *profile_name(int profile);
 const char *hertz_phrase(const ProgramSummary *s, char *out, size_t size);

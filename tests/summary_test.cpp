@@ -243,6 +243,8 @@ TEST(Summary, KindFromTheFirstBytes) {
         {"ID3 with a footer",
          std::string("ID3\x04\0\x10\0\0\0\x02", 10) + "xy" + repeat("3DI", 10) + "\xff\xfb\x90", -1,
          KIND_ID3, KIND_MP3},
+        {"ID3v2.3, whose flags have no footer",
+         std::string("ID3\x03\0\x10\0\0\0\x02", 10) + "xy\xff\xfb\x90", -1, KIND_ID3, KIND_MP3},
         {"ID3 with a size byte over seven bits",
          std::string("ID3\x04\0\0\0\0\0\x82", 10) + "\xff\xf1", -1, KIND_UNKNOWN, KIND_NONE},
         {"sixteen bytes of text", text16, -1, KIND_TEXT, KIND_NONE},
@@ -473,7 +475,7 @@ TEST(Summary, WhatAFileIsInWords) {
         reset_tool(nullptr, 0);
         reset_summary();
         summarize(STATUS_INCOMPLETE, bytes, strlen(c.bytes), (long long)strlen(c.bytes));
-        EXPECT_STREQ(kind_name(&file_summary), c.name);
+        EXPECT_STREQ(kind_name(&file_summary, text, sizeof text), c.name);
         const char *phrase = kind_phrase(&file_summary, text, sizeof text);
         EXPECT_EQ(strncmp(phrase, c.phrase, strlen(c.phrase)), 0) << phrase;
         EXPECT_EQ(file_summary.word, WORD_NOT_ADIF);
