@@ -33,6 +33,24 @@ enum {
     LEN_BYTE = 8,          // one byte
 };
 
+// The most bytes an ADIF header can take: the fixed fields with a copyright
+// identifier, then the most program config elements, each with the buffer
+// fullness of a constant rate, every mixdown present, every list as long as
+// its count allows, seven bits to align the comment, and the longest
+// comment. A reader that holds this much of a file holds all of its header.
+enum {
+    ADIF_HEADER_BITS_FIXED = 8 * LEN_ADIF_ID + LEN_COPYRT_PRES + 8 * LEN_COPYRT_ID + LEN_ORIG +
+                             LEN_HOME + LEN_BS_TYPE + LEN_BIT_RATE + LEN_NUM_PCE,
+    ADIF_PCE_BITS_MOST =
+        LEN_ADIF_BF + LEN_TAG + LEN_PROFILE + LEN_SAMP_IDX + 3 * LEN_NUM_ELE + LEN_NUM_LFE +
+        LEN_NUM_DAT + LEN_NUM_CCE + 2 * (LEN_MIX_PRES + LEN_TAG) + LEN_MIX_PRES + LEN_MMIX_IDX +
+        LEN_PSUR_ENAB + (4 * ((1 << LEN_NUM_ELE) - 1)) * (LEN_ELE_IS_CPE + LEN_TAG) +
+        ((1 << LEN_NUM_LFE) - 1) * LEN_TAG + ((1 << LEN_NUM_DAT) - 1) * LEN_TAG + 7 +
+        LEN_COMMENT_BYTES + ((1 << LEN_COMMENT_BYTES) - 1) * LEN_BYTE,
+    ADIF_HEADER_MOST =
+        (ADIF_HEADER_BITS_FIXED + (1 << LEN_NUM_PCE) * ADIF_PCE_BITS_MOST + 7) / 8, // bytes
+};
+
 // One list of elements of a kind. Entries beyond num_ele keep whatever an
 // earlier program config element left there.
 struct EleList {

@@ -68,7 +68,7 @@ static int starts(const unsigned char *bytes, size_t count, size_t at, const cha
 // The length of an ID3v2 tag at bytes, or 0 where none starts there: "ID3",
 // a version and a revision below 0xFF, flags, and a size of four bytes of
 // seven bits each, which leaves out the ten bytes before it and a footer.
-static size_t id3_length(const unsigned char *bytes, size_t count) {
+size_t id3_tag_length(const unsigned char *bytes, size_t count) {
     if (!starts(bytes, count, 0, "ID3") || count < 10 || bytes[3] == 0xff || bytes[4] == 0xff ||
         ((bytes[6] | bytes[7] | bytes[8] | bytes[9]) & 0x80) != 0)
         return 0;
@@ -84,7 +84,7 @@ static size_t id3_length(const unsigned char *bytes, size_t count) {
 static int signature(const unsigned char *bytes, size_t count) {
     if (starts(bytes, count, 0, "ADIF"))
         return KIND_ADIF;
-    if (id3_length(bytes, count) > 0)
+    if (id3_tag_length(bytes, count) > 0)
         return KIND_ID3;
     if (count >= 2 && bytes[0] == 0xff && (bytes[1] & 0xf6) == 0xf0)
         return KIND_ADTS;
@@ -178,7 +178,8 @@ static int holds_end_of_header(const unsigned char *bytes, size_t count) {
     return 0;
 }
 
-int file_kind(const unsigned char *start, size_t count, long long size, int *after) {
+int file_kind(const unsigned char *start, size_t count, const unsigned char *next,
+              size_t next_count, long long size, int *after) {
     *after = KIND_NONE;
     if (count == 0)
         return size <= 0 ? KIND_EMPTY : KIND_UNKNOWN;
@@ -186,12 +187,12 @@ int file_kind(const unsigned char *start, size_t count, long long size, int *aft
         return KIND_TEXT;
     int kind = signature(start, count);
     if (kind == KIND_ID3) {
-        size_t tag = id3_length(start, count);
+        size_t tag = id3_tag_length(start, count);
         *after = KIND_UNKNOWN;
-        if (tag < count) {
-            int next = signature(start + tag, count - tag);
-            *after = next == KIND_ID3 ? KIND_UNKNOWN : next;
-        }
+        int following = tag < count      ? signature(start + tag, count - tag)
+                        : next != NULL ? signature(next, next_count)
+                                       : KIND_UNKNOWN;
+        *after = following == KIND_ID3 ? KIND_UNKNOWN : following;
     }
     return kind;
 }
@@ -367,9 +368,11 @@ void note_program(int tag, int) {
         summarize_program(&prog_config, tag, &f->programs[f->count++]);
 }
 
-void summarize(int status, const unsigned char *start, size_t count, long long size) {
+void summarize(int status, const unsigned char *start, size_t count, const unsigned char *next,
+               size_t next_count, long long size) {
     FileSummary *f = &file_summary;
-    f->kind = status == STATUS_FAILED ? KIND_NONE : file_kind(start, count, size, &f->after_tag);
+    f->kind = status == STATUS_FAILED ? KIND_NONE
+                                      : file_kind(start, count, next, next_count, size, &f->after_tag);
     f->radio_log = f->kind == KIND_TEXT && holds_end_of_header(start, count);
     int magic = strncmp(adif_header.adif_id, "ADIF", LEN_ADIF_ID) == 0;
     f->read_as_header = status != STATUS_FAILED && magic;

@@ -41,6 +41,14 @@ enum {
 // The bytes of a file that tell text from the rest, and the fewest that can.
 enum { TEXT_SPAN = 1024, TEXT_LEAST = 16 };
 
+// What a host reads of a file to summarize it: its start, as much as holds
+// the largest header and tells text from the rest; and, where an ID3v2 tag
+// runs past that, the few bytes after the tag that tell what follows it.
+enum {
+    START_SPAN = ADIF_HEADER_MOST > TEXT_SPAN ? ADIF_HEADER_MOST : TEXT_SPAN,
+    NEXT_SPAN = 16,
+};
+
 // One program config element in plain terms. Channels are counted at each
 // place with both channels of a pair.
 struct ProgramSummary {
@@ -92,14 +100,24 @@ void start_summary(void);
 
 // Completes file_summary once the tool has read the file: status is its exit
 // status (cli.h), start the file's first count bytes (as many as were read
-// of it, up to 64 KiB serve), size its size in bytes (-1 where not known).
-// The reader's position gives the header's length. Only a complete header
-// of a file that is not text keeps its programs.
-void summarize(int status, const unsigned char *start, size_t count, long long size);
+// of it: START_SPAN serve), next the first next_count bytes after an ID3v2
+// tag that start does not hold whole (NULL and 0 where there are none, or
+// none were read), size its size in bytes (-1 where not known). The reader's
+// position gives the header's length. Only a complete header of a file that
+// is not text keeps its programs.
+void summarize(int status, const unsigned char *start, size_t count, const unsigned char *next,
+               size_t next_count, long long size);
 
 // What the first count bytes of a file of size bytes (-1: not known) are;
-// for KIND_ID3, *after is what follows the tag.
-int file_kind(const unsigned char *start, size_t count, long long size, int *after);
+// for KIND_ID3, *after is what follows the tag, told from next where the tag
+// runs past start (see summarize).
+int file_kind(const unsigned char *start, size_t count, const unsigned char *next,
+              size_t next_count, long long size, int *after);
+
+// The length of the ID3v2 tag that the first count bytes of a file start
+// (its whole length, footer included), or 0 where they start none. Where it
+// is count or more, what follows is read apart, at this offset.
+size_t id3_tag_length(const unsigned char *start, size_t count);
 
 // Nonzero when the file is text: its first TEXT_SPAN bytes (all of it where
 // shorter, and at least TEXT_LEAST) are UTF-8 with no control character but

@@ -239,7 +239,7 @@ TEST(RoundTrip, RandomHeadersReadBackAsWritten) {
         start_summary();
         Outcome noted = run(header);
         watch_elements(nullptr);
-        summarize(noted.status, header.data(), header.size(), (long long)header.size());
+        summarize(noted.status, header.data(), header.size(), nullptr, 0, (long long)header.size());
         if (file_summary.kind != KIND_TEXT) {
             ASSERT_EQ(file_summary.header_bytes, (long)header_size);
             ASSERT_EQ(file_summary.count, (int)h.elements.size());

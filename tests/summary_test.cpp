@@ -7,6 +7,7 @@
 #include "helpers.h"
 #include "summary.h"
 
+#include <algorithm>
 #include <string.h>
 
 namespace {
@@ -146,7 +147,12 @@ const FileSummary &summary_of(const Bytes &bytes, long long size) {
     capture_stdout([&] { status = inspect(f); });
     watch_elements(nullptr);
     fclose(f);
-    summarize(status, bytes.data(), bytes.size() < 65536 ? bytes.size() : 65536, size);
+    // As a host reads it: the start, and the bytes after a longer tag.
+    size_t count = bytes.size() < START_SPAN ? bytes.size() : START_SPAN;
+    size_t tag = id3_tag_length(bytes.data(), count);
+    const unsigned char *next = tag >= count && tag < bytes.size() ? bytes.data() + tag : nullptr;
+    size_t next_count = next ? std::min(bytes.size() - tag, (size_t)NEXT_SPAN) : 0;
+    summarize(status, bytes.data(), count, next, next_count, size);
     return file_summary;
 }
 
@@ -158,7 +164,7 @@ TEST(Summary, OfEveryCaseAsTheListSaysIt) {
             // A name that nothing has: the tool cannot open it.
             reset_tool(nullptr, 0);
             reset_summary();
-            summarize(STATUS_FAILED, nullptr, 0, -1);
+            summarize(STATUS_FAILED, nullptr, 0, nullptr, 0, -1);
             f = &file_summary;
         } else {
             Bytes bytes = input_of(c.input);
@@ -199,6 +205,7 @@ struct KindCase {
     long long size; // -1: the bytes are the whole file
     int kind;
     int after;
+    std::string next = ""; // the bytes after a tag that bytes does not hold
 };
 
 std::string repeat(const std::string &text, size_t length) {
@@ -240,6 +247,13 @@ TEST(Summary, KindFromTheFirstBytes) {
         {"ID3, then ADIF", id3 + "ADIF", -1, KIND_ID3, KIND_ADIF},
         {"ID3, then a second tag", id3 + id3, -1, KIND_ID3, KIND_UNKNOWN},
         {"ID3 whose audio lies past what was read", id3, 100000, KIND_ID3, KIND_UNKNOWN},
+        {"ID3 whose audio lies past what was read, read apart",
+         std::string("ID3\x03\0\0\0\x06\0\0", 10) + "xy", 100000, KIND_ID3, KIND_ADTS,
+         "\xff\xf1\x50\x80"},
+        {"ID3, then an MP4 read apart", std::string("ID3\x03\0\0\0\x06\0\0", 10), 200000,
+         KIND_ID3, KIND_MP4, std::string("\0\0\0\x20" "ftypM4A ", 12)},
+        {"ID3, then a second tag read apart", std::string("ID3\x03\0\0\0\x06\0\0", 10), 200000,
+         KIND_ID3, KIND_UNKNOWN, id3},
         {"ID3 with a footer",
          std::string("ID3\x04\0\x10\0\0\0\x02", 10) + "xy" + repeat("3DI", 10) + "\xff\xfb\x90", -1,
          KIND_ID3, KIND_MP3},
@@ -281,7 +295,9 @@ TEST(Summary, KindFromTheFirstBytes) {
         const unsigned char *bytes = (const unsigned char *)c.bytes.data();
         long long size = c.size >= 0 ? c.size : (long long)c.bytes.size();
         int after = -1;
-        EXPECT_EQ(file_kind(bytes, c.bytes.size(), size, &after), c.kind) << c.name;
+        const unsigned char *next = c.next.empty() ? nullptr : (const unsigned char *)c.next.data();
+        EXPECT_EQ(file_kind(bytes, c.bytes.size(), next, c.next.size(), size, &after), c.kind)
+            << c.name;
         EXPECT_EQ(after, c.after) << c.name;
     }
 }
@@ -474,7 +490,7 @@ TEST(Summary, WhatAFileIsInWords) {
         const unsigned char *bytes = (const unsigned char *)c.bytes;
         reset_tool(nullptr, 0);
         reset_summary();
-        summarize(STATUS_INCOMPLETE, bytes, strlen(c.bytes), (long long)strlen(c.bytes));
+        summarize(STATUS_INCOMPLETE, bytes, strlen(c.bytes), nullptr, 0, (long long)strlen(c.bytes));
         EXPECT_STREQ(kind_name(&file_summary, text, sizeof text), c.name);
         const char *phrase = kind_phrase(&file_summary, text, sizeof text);
         EXPECT_EQ(strncmp(phrase, c.phrase, strlen(c.phrase)), 0) << phrase;

@@ -10,9 +10,12 @@
 // word, output, shown, read (the bytes given to the tool), delivered (the
 // bytes the browser handed over), reason, programs, bitrate, variableRate}, and
 // <body data-reported> counts the files reported since the last Clear.
-'use strict';
+// window.adifinfo also gives the four words (words, and meanings) and
+// textAsWritten, as the page uses them.
+import {ADIFINFO_WORDS, adifinfoCode, describe, readBlobNext, readBlobStart, readerOf, reportAdifinfo, startAdifinfo,
+        textAsWritten} from './run.js';
+
 (function () {
-    const SPAN = ADIFINFO_SPAN;
     // Files being read while the tool runs.
     const READ_AHEAD = 32;
     const PAGE = 100;
@@ -25,23 +28,20 @@
     const $ = (id) => document.getElementById(id);
     const progress = $('progress');
     const results = [];
-    window.adifinfo = {results, words: ADIFINFO_WORDS.map((w) => w.word)};
+    window.adifinfo = {results, words: ADIFINFO_WORDS.map((w) => w.word), meanings: ADIFINFO_WORDS, textAsWritten};
 
     // The module, compiled as the page loads, and one instance of it for every
     // file; a failure to make one, or a run that fails, is the file's, and the
     // next file tries again with a new one.
-    const binary = atob(ADIFINFO_WASM);
-    const code = new Uint8Array(binary.length);
-    for (let i = 0; i < binary.length; i++)
-        code[i] = binary.charCodeAt(i);
-    let compiling = compileAdifinfo(code);
+    const code = adifinfoCode();
+    let compiling = WebAssembly.compile(code);
     let instance = null;
     async function tool() {
         if (instance === null) {
             try {
                 instance = startAdifinfo(await compiling);
             } catch (error) {
-                compiling = compileAdifinfo(code);
+                compiling = WebAssembly.compile(code);
                 throw error;
             }
         }
@@ -365,39 +365,25 @@
     }
     $('download-table').addEventListener('click', () => save([csv()], 'adifinfo.csv', 'text/csv'));
 
-    // The start of a file, as bytes, and whether the file ends there; or why
-    // it could not be read. The file is streamed, and left once SPAN bytes
-    // have come: the fastest way a browser reads many files (no slice of each
-    // to make, no size to ask), and one that fails, rather than read nothing,
-    // for a file that went away or changed after it was chosen. The browser
-    // hands a file over in chunks of its own making, up to a few MiB of a
-    // large file that it has at hand: only the first SPAN bytes are kept.
+    // The start of a file, as bytes, and whether the file ends there, its
+    // size, and what follows an ID3v2 tag that runs past the start; or why it
+    // could not be read (readBlobStart).
     async function readStart(entry) {
         if (entry.reason !== undefined)
             return {reason: entry.reason};
-        let stream = null;
+        let span;
         try {
-            stream = entry.file.stream().getReader();
-            const chunks = [];
-            let length = 0;
-            let delivered = 0;
-            let ended = false;
-            while (length < SPAN && !ended) {
-                const chunk = await stream.read();
-                ended = chunk.done;
-                if (!ended) {
-                    delivered += chunk.value.length;
-                    chunks.push(chunk.value.length > SPAN - length ? chunk.value.slice(0, SPAN - length) : chunk.value);
-                    length += chunks[chunks.length - 1].length;
-                }
-            }
-            const bytes = new Uint8Array(length);
-            let at = 0;
-            for (const chunk of chunks) {
-                bytes.set(chunk, at);
-                at += chunk.length;
-            }
-            return {bytes, ended, delivered};
+            span = (await tool()).span;
+        } catch (error) {
+            return {reason: 'the tool could not run here: ' + (error && error.message ? error.message : error)};
+        }
+        try {
+            const start = await readBlobStart(entry.file, span);
+            // A file read to its end is as long as what was read: only a
+            // longer one's size is asked for.
+            const size = start.ended ? start.bytes.length : entry.file.size;
+            const next = start.ended ? null : await readBlobNext(await tool(), entry.file, start.bytes);
+            return {...start, size, next};
         } catch (error) {
             // The browser says no more than that it failed: a folder given
             // as a file fails so, as does a file that went away or changed.
@@ -406,10 +392,6 @@
                                   'the page; a file that went away or changed after it was chosen, or that the ' +
                                   'system refused to read, must be chosen again'
                                 : error.message};
-        } finally {
-            // Let go of the file at once, whether it was read to its end or not.
-            if (stream !== null)
-                stream.cancel().catch(() => {});
         }
     }
 
@@ -425,10 +407,7 @@
             return unreadable(start.reason);
         try {
             const input = () => readerOf(start.bytes, start.ended, null);
-            // A file read to its end is as long as what was read: only a
-            // longer one's size is asked for.
-            const size = start.ended ? start.bytes.length : entry.file.size;
-            const report = reportAdifinfo(await tool(), entry.file.name, input, start.bytes, size);
+            const report = reportAdifinfo(await tool(), entry.file.name, input, start.bytes, start.size, start.next);
             let same = true;
             for (let i = 0; same && i < report.output.length; i++)
                 same = report.output[i] === report.shown.charCodeAt(i);

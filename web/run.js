@@ -8,14 +8,14 @@
 // give it, and names and comments shown as written.
 //
 // The module's host is this file, not emscripten's runtime: the module asks
-// its host for eleven things (the C library's few system calls, and one of
-// the tool's own, in src/platform.cpp), answered here in a few
-// lines each, where emscripten's runtime would build a whole file system
-// first. The file named on the command line is opened by the host and read
+// its host for the eleven things that ADIFINFO_IMPORTS names (the C
+// library's few system calls, and one of the tool's own, in
+// src/platform.cpp), answered here in a few lines each, where emscripten's
+// runtime would build a whole file system first. The file named on the command line is opened by the host and read
 // through a reader it supplies, only as far as the tool asks; what the tool
 // writes to standard output is taken as bytes: the report is bytes, not
 // text, and a comment need not be UTF-8.
-'use strict';
+import {ADIFINFO_WASM} from './wasm.js';
 
 // What a file is, in four words, each with the exit statuses it goes with
 // and what it means: the module decides which (src/summary.cpp), from the
@@ -118,10 +118,15 @@ function describe(summary) {
     };
 }
 
-// The module's code, as bytes, compiled: once, as a page loads or a
-// package starts.
-function compileAdifinfo(bytes) {
-    return WebAssembly.compile(bytes);
+// The module's code, as bytes: wasm.js, which the build writes, holds it
+// as base64, so that a page that opens from disk, and a bundler, take it as
+// they take any script.
+function adifinfoCode() {
+    const binary = atob(ADIFINFO_WASM);
+    const code = new Uint8Array(binary.length);
+    for (let i = 0; i < binary.length; i++)
+        code[i] = binary.charCodeAt(i);
+    return code;
 }
 
 // What the module asks of its host, by name: a host that answers fewer, or
@@ -136,19 +141,33 @@ const ADIFINFO_IMPORTS = {
 const ERRNO = {badf: 8, io: 29, noent: 44, notty: 59, spipe: 70};
 const INPUT = 3; // the one file the tool opens
 
+// Chunks of bytes, as one array.
+function joined(chunks) {
+    const all = new Uint8Array(chunks.reduce((sum, chunk) => sum + chunk.length, 0));
+    let at = 0;
+    for (const chunk of chunks) {
+        all.set(chunk, at);
+        at += chunk.length;
+    }
+    return all;
+}
+
 function utf8(text) {
     return typeof text === 'string' ? new TextEncoder().encode(text) : Uint8Array.from(text);
 }
 
 // startAdifinfo(compiled) makes an instance of the tool: {run(options),
-// summarize(status, start, size)}. run({args, input, terminal}) runs the
+// span, nextSpan, after(start, size), summarize(status, start, size, next)}. run({args, input, terminal}) runs the
 // tool with the command line args (the words after the program's name, each
 // a string or its bytes) and returns {status, output, errors}: its exit
 // status and the bytes it wrote to standard output and to standard error.
 // Runs are synchronous, and so one after another. summarize gives the
 // summary (describe) of the file of the last run, which ended with status:
-// start, the file's first bytes (as many as were read of it), and size, its
-// size in bytes (-1 where not known).
+// start, the file's first bytes (span of them serve: as many as were read
+// of it), size, its size in bytes (-1 where not known), and next, where
+// after(start, size) asked for them, the nextSpan bytes (or fewer) at the
+// offset it gave, or null: what follows an ID3v2 tag that runs past start.
+// after gives -1 where nothing more is to be read.
 //
 // input reads the file that args[0] names, opened by the host: given a
 // Uint8Array, it fills its start with the next bytes of the file and returns
@@ -193,8 +212,17 @@ function startAdifinfo(compiled) {
         emscripten_memcpy_big(to, from, count) {
             memory().copyWithin(to, from, from + count);
         },
-        // The tool needs no more memory than it starts with.
-        emscripten_resize_heap: () => 0,
+        // The tool itself needs no more memory than it starts with; a long
+        // command line may (run).
+        emscripten_resize_heap(requested) {
+            const more = Math.ceil(((requested >>> 0) - exports.memory.buffer.byteLength) / 65536);
+            try {
+                exports.memory.grow(Math.max(more, 0));
+                return 1;
+            } catch (error) {
+                return 0;
+            }
+        },
         setTempRet0: () => {},
     };
     const wasi = {
@@ -235,42 +263,46 @@ function startAdifinfo(compiled) {
     exports = instance.exports;
     exports.__wasm_call_ctors();
 
-    // Both byte streams, each as one array.
-    const joined = (chunks) => {
-        const all = new Uint8Array(chunks.reduce((sum, chunk) => sum + chunk.length, 0));
-        let at = 0;
-        for (const chunk of chunks) {
-            all.set(chunk, at);
-            at += chunk.length;
-        }
-        return all;
-    };
+    // main's words, in memory of their own, however long (a name need not
+    // fit on the module's stack), let go after the run.
     function run(options) {
         const args = ['adifinfo', ...options.args].map(utf8);
         current = {output: [], errors: [], input: options.input || null, opened: false,
                    name: args.length > 1 ? args[1] : null, terminal: Boolean(options.terminal)};
-        // main's words, on the module's stack, which is as it was after.
-        const stack = exports.stackSave();
+        const words = exports.malloc(4 * (args.length + 1) + args.reduce((sum, word) => sum + word.length + 1, 0));
         try {
-            const argv = exports.stackAlloc(4 * (args.length + 1));
+            if (words === 0)
+                throw new Error('no memory for the command line');
+            let at = words + 4 * (args.length + 1);
             args.forEach((word, i) => {
-                const at = exports.stackAlloc(word.length + 1);
                 memory().set(word, at);
                 memory()[at + word.length] = 0;
-                view().setUint32(argv + 4 * i, at, true);
+                view().setUint32(words + 4 * i, at, true);
+                at += word.length + 1;
             });
-            view().setUint32(argv + 4 * args.length, 0, true);
-            const status = exports.main(args.length, argv);
+            view().setUint32(words + 4 * args.length, 0, true);
+            const status = exports.main(args.length, words);
             return {status, output: joined(current.output), errors: joined(current.errors)};
         } finally {
-            exports.stackRestore(stack);
+            exports.free(words);
             current = null;
         }
     }
-    function summarize(status, start, size) {
-        const count = Math.min(start.length, exports.adifinfo_start_size());
+    const span = exports.adifinfo_start_size();
+    const nextSpan = exports.adifinfo_next_size();
+    function after(start, size) {
+        const count = Math.min(start.length, span);
         memory().set(start.subarray(0, count), exports.adifinfo_start());
-        const at = exports.adifinfo_summarize(status, count, size);
+        const tag = exports.adifinfo_tag_length(count);
+        return tag > 0 && tag >= count && (size < 0 || tag < size) ? tag : -1;
+    }
+    function summarize(status, start, size, next) {
+        const count = Math.min(start.length, span);
+        memory().set(start.subarray(0, count), exports.adifinfo_start());
+        const nextCount = next ? Math.min(next.length, nextSpan) : 0;
+        if (nextCount > 0)
+            memory().set(next.subarray(0, nextCount), exports.adifinfo_next());
+        const at = exports.adifinfo_summarize(status, count, nextCount, size);
         if (at === 0)
             throw new Error('the summary did not fit');
         const bytes = memory();
@@ -279,13 +311,8 @@ function startAdifinfo(compiled) {
             json += String.fromCharCode(bytes[i]);
         return describe(JSON.parse(json));
     }
-    return {run, summarize};
+    return {run, span, nextSpan, after, summarize};
 }
-
-// The most of a file that the page and the library read: far more than any
-// ADIF header spans (16 program config elements, each with every element
-// list full and a 255-byte comment, come to under 5 KB).
-const ADIFINFO_SPAN = 65536;
 
 // The tool's reader (see startAdifinfo) over the start of a file, bytes: past
 // them, the end of the file where it ends there (ended), and a failed read
@@ -310,18 +337,55 @@ function readerOf(bytes, ended, failure) {
 // with no "\x" in it, nothing was changed, and these are the report's own
 // bytes too. input() makes a fresh reader of the file (see startAdifinfo), or
 // is null where the host could not open it; start is the file's first bytes,
-// as many as the host read, and size its size (-1: not known).
-function reportAdifinfo(tool, name, input, start, size) {
+// as many as the host read, size its size (-1: not known), and next what
+// the host read where tool.after asked (or null).
+function reportAdifinfo(tool, name, input, start, size, next) {
     const run = (terminal) => tool.run({args: [name], input: input && input(), terminal});
     const escaped = run(true);
     let shown = '';
     for (const byte of escaped.output)
         shown += String.fromCharCode(byte);
     const raw = shown.includes('\\x') ? run(false) : escaped;
-    return {status: raw.status, output: raw.output, shown, ...tool.summarize(raw.status, start, size)};
+    return {status: raw.status, output: raw.output, shown, ...tool.summarize(raw.status, start, size, next)};
 }
 
-if (typeof module === 'object' && module.exports) {
-    module.exports = {ADIFINFO_WORDS, ADIFINFO_IMPORTS, ADIFINFO_SPAN, textAsWritten, describe,
-                      compileAdifinfo, startAdifinfo, readerOf, reportAdifinfo};
+// The first span bytes of a Blob (a File too), streamed: {bytes, ended,
+// delivered}, ended where the file ends there, delivered the bytes the
+// browser handed over. The stream is left once span bytes have come: the
+// fastest way a browser reads many files (no slice of each to make, no size
+// to ask), and one that fails, rather than reads nothing, for a file that
+// went away or changed after it was chosen. The browser hands a file over in
+// chunks of its own making, up to a few MiB of a large file that it has at
+// hand: only the first span bytes are kept. A failed read throws.
+async function readBlobStart(blob, span) {
+    const stream = blob.stream().getReader();
+    try {
+        const chunks = [];
+        let length = 0;
+        let delivered = 0;
+        let ended = false;
+        while (length < span && !ended) {
+            const chunk = await stream.read();
+            ended = chunk.done;
+            if (!ended) {
+                delivered += chunk.value.length;
+                chunks.push(chunk.value.length > span - length ? chunk.value.slice(0, span - length) : chunk.value);
+                length += chunks[chunks.length - 1].length;
+            }
+        }
+        return {bytes: joined(chunks), ended, delivered};
+    } finally {
+        // Let go of the file at once, whether it was read to its end or not.
+        stream.cancel().catch(() => {});
+    }
 }
+
+// What follows an ID3v2 tag that runs past the start of a Blob, where
+// tool.after asks for it: at most tool.nextSpan bytes, or null.
+async function readBlobNext(tool, blob, start) {
+    const at = tool.after(start, blob.size);
+    return at < 0 ? null : new Uint8Array(await blob.slice(at, at + tool.nextSpan).arrayBuffer());
+}
+
+export {ADIFINFO_WORDS, ADIFINFO_IMPORTS, textAsWritten, describe, adifinfoCode, startAdifinfo, readerOf,
+        reportAdifinfo, readBlobStart, readBlobNext};

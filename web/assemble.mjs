@@ -2,30 +2,42 @@
 // Makes the page and the npm package's folder from the module emscripten
 // built:
 //
-//   node assemble.js --version V --module adifinfo.js --source DIR
-//                    --page adifinfo-V.html --package FOLDER
+//   node assemble.mjs --version V --module adifinfo.js --source DIR
+//                     --page adifinfo-V.html --package FOLDER
+//                     --esbuild ESBUILD --work FOLDER
 //
 // Of what emscripten made, only the WebAssembly code beside its script,
 // adifinfo.wasm, is taken: run.js is its host. It must ask for what run.js
-// answers, and nothing else (checked). The page takes the code as base64, in a
-// script of its own, with run.js, page.js and page.css inline, under a
-// Content-Security-Policy that allows exactly those (by their hashes) and
-// WebAssembly, and nothing from anywhere; the package, as lib/adifinfo.wasm.
-// The same input gives the same bytes.
-'use strict';
-const crypto = require('crypto');
-const fs = require('fs');
-const path = require('path');
-const {ADIFINFO_WORDS, ADIFINFO_IMPORTS} = require('./run.js');
+// answers, and nothing else (checked). The scripts are ES modules that
+// import what they use; the code goes into one more, wasm.js, as base64. In
+// the work folder, esbuild bundles them:
+//
+//   the page        page.js and all it imports, one script inside the page,
+//                   with page.css, under a Content-Security-Policy that
+//                   allows exactly that script and style (by their hashes)
+//                   and WebAssembly, and nothing from anywhere
+//   lib/node.cjs    the library on Node.js (npm/node.js), for require(), and
+//                   through lib/node.mjs for import: one instance for both
+//   lib/browser.mjs the library for a browser (npm/browser.js)
+//   bin/adifinfo.js the command (npm/command.js)
+//
+// Each bundle holds the module's code: it needs no file beside it, and a
+// bundler takes it whole. The same input gives the same bytes.
+import childProcess from 'node:child_process';
+import crypto from 'node:crypto';
+import fs from 'node:fs';
+import path from 'node:path';
+import {fileURLToPath, pathToFileURL} from 'node:url';
 
 function options(words) {
     const result = {};
     for (let i = 0; i < words.length; i += 2) {
         if (!words[i].startsWith('--') || i + 1 >= words.length)
-            throw new Error(`usage: node assemble.js --version V --module M --source DIR --page P --package DIR`);
+            throw new Error('usage: node assemble.mjs --version V --module M --source DIR --page P --package DIR ' +
+                        '--esbuild ESBUILD --work DIR');
         result[words[i].slice(2)] = words[i + 1];
     }
-    for (const name of ['version', 'module', 'source', 'page', 'package'])
+    for (const name of ['version', 'module', 'source', 'page', 'package', 'esbuild', 'work'])
         if (!(name in result))
             throw new Error(`--${name} is missing`);
     return result;
@@ -61,7 +73,7 @@ function reportTable(readme) {
 }
 
 // The four words for what a file is, as run.js gives them to the page.
-function statusList() {
+function statusList(ADIFINFO_WORDS) {
     const items = ADIFINFO_WORDS.map(({word, statuses, meaning}) =>
         `<dt>${html(word)}</dt><dd>${html(meaning[0].toUpperCase() + meaning.slice(1))} ` +
         `(the command's exit status ${statuses.join(' or ')}).</dd>`);
@@ -81,30 +93,44 @@ function fill(template, values) {
     });
 }
 
-function main() {
+// esbuild: entry, a module of the work folder, bundled in the given
+// format for the given platform; returns the bundle.
+function bundle(o, entry, format, platform) {
+    return childProcess.execFileSync(o.esbuild, [entry, '--bundle', `--format=${format}`, `--platform=${platform}`,
+                                                 '--log-level=warning', '--charset=utf8'],
+                                     {cwd: o.work, encoding: 'utf8', stdio: ['ignore', 'pipe', 'inherit']});
+}
+
+async function main() {
     const o = options(process.argv.slice(2));
-    const web = __dirname;
+    const web = path.dirname(fileURLToPath(import.meta.url));
     const read = (file) => fs.readFileSync(file, 'utf8');
 
+    // The modules, as they stand in web/, and the code beside them.
+    fs.rmSync(o.work, {recursive: true, force: true});
+    fs.mkdirSync(path.join(o.work, 'npm'), {recursive: true});
+    for (const file of ['run.js', 'page.js', 'npm/library.js', 'npm/node.js', 'npm/browser.js', 'npm/command.js'])
+        fs.copyFileSync(path.join(web, file), path.join(o.work, file));
     const wasm = fs.readFileSync(o.module.replace(/\.js$/, '.wasm'));
+    fs.writeFileSync(path.join(o.work, 'wasm.js'),
+                     '// The tool\'s WebAssembly module, as base64: made by web/assemble.mjs.\n' +
+                     `export const ADIFINFO_WASM = '${wasm.toString('base64')}';\n`);
+    const {ADIFINFO_WORDS, ADIFINFO_IMPORTS} = await import(pathToFileURL(path.join(o.work, 'run.js')).href);
+
     const asked = WebAssembly.Module.imports(new WebAssembly.Module(wasm)).map((i) => `${i.module}.${i.name}`).sort();
     const answered = Object.entries(ADIFINFO_IMPORTS).flatMap(([from, names]) => names.map((name) => `${from}.${name}`)).sort();
     if (asked.join() !== answered.join())
         throw new Error(`the module asks for ${asked.join(', ')}; run.js answers ${answered.join(', ')}`);
-    const module = `const ADIFINFO_WASM = "${wasm.toString('base64')}";\n`;
-    const run = read(path.join(web, 'run.js'));
 
     // The page. A script or style element's text is hashed as it stands
-    // between its tags; </script> cannot occur in these scripts (checked).
-    // Each script is an element of its own, so that run.js and page.js are
-    // each in strict mode as they ask.
-    const scripts = [module, run, read(path.join(web, 'page.js'))].map((text) => `\n${text}`);
-    if (scripts.some((text) => /<\/script/i.test(text)))
-        throw new Error('a script holds </script>');
+    // between its tags; </script> cannot occur in the script (checked).
+    const script = `\n${bundle(o, 'page.js', 'iife', 'browser')}`;
+    if (/<\/script/i.test(script))
+        throw new Error('the script holds </script>');
     const style = `\n${read(path.join(web, 'page.css'))}`;
     const policy = [
         "default-src 'none'",
-        `script-src ${scripts.map(sha256).join(' ')} 'wasm-unsafe-eval'`,
+        `script-src ${sha256(script)} 'wasm-unsafe-eval'`,
         `style-src ${sha256(style)}`,
         "img-src 'none'",
         "base-uri 'none'",
@@ -114,9 +140,9 @@ function main() {
         VERSION: html(o.version),
         POLICY: html(policy),
         STYLE: style,
-        SCRIPTS: scripts.map((text) => `<script>${text}</script>`).join('\n'),
+        SCRIPTS: `<script>${script}</script>`,
         REPORT_TABLE: reportTable(read(path.join(o.source, 'README.md'))),
-        STATUS_LIST: statusList(),
+        STATUS_LIST: statusList(ADIFINFO_WORDS),
     });
     fs.writeFileSync(o.page, page);
 
@@ -128,18 +154,16 @@ function main() {
                      fill(read(path.join(npm, 'package.json')), {VERSION: o.version}));
     fs.writeFileSync(path.join(o.package, 'README.md'), fill(read(path.join(npm, 'README.md')), {VERSION: o.version}));
     fs.copyFileSync(path.join(o.source, 'LICENSE'), path.join(o.package, 'LICENSE'));
-    fs.writeFileSync(path.join(o.package, 'lib', 'adifinfo.wasm'), wasm);
-    fs.writeFileSync(path.join(o.package, 'lib', 'run.js'), run);
-    for (const file of ['index.js', 'index.mjs'])
-        fs.copyFileSync(path.join(npm, file), path.join(o.package, 'lib', file));
+    fs.writeFileSync(path.join(o.package, 'lib', 'node.cjs'), bundle(o, 'npm/node.js', 'cjs', 'node'));
+    fs.copyFileSync(path.join(npm, 'node.mjs'), path.join(o.package, 'lib', 'node.mjs'));
+    fs.writeFileSync(path.join(o.package, 'lib', 'browser.mjs'), bundle(o, 'npm/browser.js', 'esm', 'browser'));
     fs.copyFileSync(path.join(npm, 'index.d.ts'), path.join(o.package, 'index.d.ts'));
-    fs.copyFileSync(path.join(npm, 'adifinfo.js'), path.join(o.package, 'bin', 'adifinfo.js'));
-    fs.chmodSync(path.join(o.package, 'bin', 'adifinfo.js'), 0o755);
+    const command = path.join(o.package, 'bin', 'adifinfo.js');
+    fs.writeFileSync(command, bundle(o, 'npm/command.js', 'cjs', 'node'));
+    fs.chmodSync(command, 0o755);
 }
 
-try {
-    main();
-} catch (error) {
-    process.stderr.write(`assemble.js: ${error.message}\n`);
+main().catch((error) => {
+    process.stderr.write(`assemble.mjs: ${error.message}\n`);
     process.exitCode = 1;
-}
+});

@@ -3,19 +3,26 @@
 // adifinfo FILE: the tool's WebAssembly module run once, on the file named,
 // with the native tool's output bytes and exit status (README.md says where
 // they still differ). The file is opened here, by its own bytes where the
-// system keeps them (Node.js hands a program its words as text, and a byte
-// that is not UTF-8 becomes U+FFFD, which could name another file), and read
-// through Node.js's own file system, forward, only as far as the tool asks.
-'use strict';
-const fs = require('fs');
-const path = require('path');
-const {startAdifinfo} = require('../lib/run.js');
+// system keeps them, and read through Node.js's own file system, forward,
+// only as far as the tool asks.
+//
+// Node.js hands a program its words as text: a byte that is not UTF-8
+// becomes U+FFFD, which could name another file. Typed in a shell, a name's
+// own bytes are in /proc/self/cmdline; but a launcher written in JavaScript
+// (npx, npm exec, a program's execFile with a string) has decoded the name
+// before this program starts, and its U+FFFD cannot be told from one typed.
+// So a name whose bytes hold U+FFFD (EF BF BD) is never opened: the tool
+// says "cant open" as it does for any name it cannot open. A program that
+// must open such a name gives the library its bytes, {path: bytes}.
+import fs from 'node:fs';
+
+import {adifinfoCode, startAdifinfo} from '../run.js';
+
+const REPLACEMENT = [0xef, 0xbf, 0xbd];
 
 // The words after the script's name: on Linux, their own bytes, from
 // /proc/self/cmdline, where they are the last of its words and read as
-// Node.js's; elsewhere, the words as Node.js has them, but for one with a
-// U+FFFD in it, which may stand for bytes that are not UTF-8: null, a name
-// that cannot be had, and so is not opened.
+// Node.js's; elsewhere, the words as Node.js has them.
 function commandLine() {
     const args = process.argv.slice(2);
     try {
@@ -33,7 +40,14 @@ function commandLine() {
     } catch (error) {
         // No /proc here: the words as Node.js has them.
     }
-    return args.map((arg) => (arg.includes('\ufffd') ? null : arg));
+    return args.map((arg) => Buffer.from(arg));
+}
+
+function holdsReplacement(bytes) {
+    for (let at = bytes.indexOf(REPLACEMENT[0]); at >= 0; at = bytes.indexOf(REPLACEMENT[0], at + 1))
+        if (bytes[at + 1] === REPLACEMENT[1] && bytes[at + 2] === REPLACEMENT[2])
+            return true;
+    return false;
 }
 
 // Whether the program began with standard output closed: Node.js then puts
@@ -77,7 +91,7 @@ function writeAll(fd, bytes) {
 function main() {
     const words = commandLine();
     let input = null;
-    if (words.length > 0 && words[0] !== null) {
+    if (words.length > 0 && !holdsReplacement(words[0])) {
         try {
             const fd = fs.openSync(words[0], 'r');
             input = (into) => fs.readSync(fd, into, 0, into.length, null);
@@ -85,10 +99,8 @@ function main() {
             // Not opened: the tool says "cant open", as it would.
         }
     }
-    const tool = startAdifinfo(new WebAssembly.Module(fs.readFileSync(path.join(__dirname, '..', 'lib', 'adifinfo.wasm'))));
-    // A name that could not be had is given as Node.js has it, to be refused.
-    const args = words.map((word, i) => (word === null ? process.argv[2 + i] : word));
-    const run = tool.run({args, input, terminal: terminal()});
+    const tool = startAdifinfo(new WebAssembly.Module(adifinfoCode()));
+    const run = tool.run({args: words, input, terminal: terminal()});
     let status = run.status;
     writeAll(2, run.errors);
     // A report that did not reach its reader must not pass for one that did.
@@ -97,12 +109,9 @@ function main() {
     process.exitCode = status;
 }
 
-// Only as a command: a program that requires this file runs nothing.
-if (require.main === module) {
-    try {
-        main();
-    } catch (error) {
-        process.stderr.write(`adifinfo: ${error && error.message ? error.message : error}\n`);
-        process.exitCode = 2;
-    }
+try {
+    main();
+} catch (error) {
+    process.stderr.write(`adifinfo: ${error && error.message ? error.message : error}\n`);
+    process.exitCode = 2;
 }
