@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             // As much of the file as the page gives; the file larger than
             // the input by an amount its first byte picks, up to 15 GB.
             long long more = size > 0 ? (long long)(data[0] & 0x0f) * 1000000007 : 0;
-            size_t count = size < START_SPAN ? size : START_SPAN;
+            size_t count = size < (size_t)START_SPAN ? size : (size_t)START_SPAN;
             size_t tag = id3_tag_length(data, count);
             const unsigned char *next = tag >= count && tag < size ? data + tag : NULL;
             summarize(status, data, count, next, next ? size - tag : 0, (long long)size + more);

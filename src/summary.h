@@ -45,7 +45,7 @@ enum { TEXT_SPAN = 1024, TEXT_LEAST = 16 };
 // the largest header and tells text from the rest; and, where an ID3v2 tag
 // runs past that, the few bytes after the tag that tell what follows it.
 enum {
-    START_SPAN = ADIF_HEADER_MOST > TEXT_SPAN ? ADIF_HEADER_MOST : TEXT_SPAN,
+    START_SPAN = (int)ADIF_HEADER_MOST > (int)TEXT_SPAN ? (int)ADIF_HEADER_MOST : (int)TEXT_SPAN,
     NEXT_SPAN = 16,
 };
 

@@ -399,7 +399,7 @@ def row_cases(args, driver):
     # The table, and each file's summary, in words.
     shown = {row[0]: row for row in table_cells(driver)}
     said = summaries(driver)
-    meanings = {w["word"]: w["meaning"] for w in driver.execute_script("return ADIFINFO_WORDS")}
+    meanings = {w["word"]: w["meaning"] for w in driver.execute_script("return window.adifinfo.meanings")}
     for case, result, name in args.batch:
         want = row_of(case, result, name)
         if shown.get(name) != want:
@@ -641,7 +641,7 @@ def row_names(args, driver):
                          (b"\xc0\xaf \xed\xa0\x80 \xf4\x90\x80\x80", "\\xc0\\xaf \\xed\\xa0\\x80 \\xf4\\x90\\x80\\x80"),
                          (b"\xe2\x80\xae \xc2\x9b \xf0\x9f\x8e\xb5", "\\u202e \\u009b \U0001f3b5"),
                          (b"cut \xe6\x97", "cut \\xe6\\x97")]:
-        got = driver.execute_script("return textAsWritten(new Uint8Array(arguments[0]))", list(given))
+        got = driver.execute_script("return window.adifinfo.textAsWritten(new Uint8Array(arguments[0]))", list(given))
         if got != shown:
             print(f"{given!r} as written is {got!r}, not {shown!r}")
             failures += 1

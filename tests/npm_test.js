@@ -1,18 +1,23 @@
 // SPDX-License-Identifier: MIT
 // The npm package as installed, in one Node.js process: the library over
-// every case of cases.txt (its bytes, status, word and summary, as a path
-// and as its bytes), called as
-// CommonJS and as an ES module, at once and 10,000 times, touching nothing of
-// the host's; and the command on names the cases cannot hold, against the
-// native tool: a name whose bytes are not UTF-8 beside its U+FFFD look-alike,
-// and a closed standard output.
+// every case of cases.txt (its bytes, status, word and summary), given a
+// path, a file: URL, a Buffer, a Uint8Array and a Blob, required as CommonJS
+// and imported as an ES module, at once and 10,000 times, touching nothing of
+// the host's; what it takes and how it refuses; a name of 70,000 bytes; a
+// long ID3v2 tag; a FIFO that nothing writes. Then the bundles that esbuild
+// makes of it for Node.js, each running the list; and the command on names
+// the cases cannot hold, against the native tool, installed and through npx
+// and npm exec: a name whose bytes are not UTF-8 beside its U+FFFD
+// look-alike, and a closed standard output.
 //
 //   node npm_test.js --prefix PREFIX --tool ADIFINFO --bitpack BITPACK --cases CASES.json --work DIR
+//                    --tarball ADIFINFO.tgz --npm NPM --esbuild ESBUILD
 'use strict';
 const assert = require('assert');
 const childProcess = require('child_process');
 const fs = require('fs');
 const path = require('path');
+const url = require('url');
 
 const options = {};
 for (let i = 2; i < process.argv.length; i += 2)
@@ -111,15 +116,13 @@ async function main() {
     process.on('warning', (warning) => warnings.push(warning.message));
     const baseline = listeners();
     const {inspect, words} = require(path.join(modules, 'adifinfo'));
-    const esm = await import(new URL('file://' + path.join(modules, 'adifinfo', 'lib', 'index.mjs')).href);
+    const esm = await import(url.pathToFileURL(path.join(modules, 'adifinfo', 'lib', 'node.mjs')).href);
 
     await row('the library', async () => {
         assert.deepStrictEqual(words.map((w) => [w.word, w.statuses]),
                                [['complete', [0]], ['not ADIF', [1, 0]], ['cut short', [1]], ['unreadable', [2]]]);
+        // One library, however it is loaded.
         assert.strictEqual(esm.inspect, inspect);
-        // The bin file, required, runs nothing.
-        require(path.join(modules, 'adifinfo', 'bin', 'adifinfo.js'));
-        assert.strictEqual(process.exitCode, before.exitCode);
     });
 
     // Every case through the library; the names that nothing has looked for
@@ -147,13 +150,23 @@ async function main() {
             assert.deepStrictEqual(file, {kind: c.kind, bitrate: c.bitrate, duration: c.duration}, 'summary');
             assert.deepStrictEqual(programs, c.programs, 'programs');
             wordsAgree(result);
-            // As bytes, the same (the size of a sparse file given apart).
+            // As a file: URL, and as the file's contents in each form taken,
+            // the same (the size of a sparse file given apart).
             if (c.input) {
-                const bytes = new Uint8Array(fs.readFileSync(c.how.startsWith('sparse') ? given.file : path.resolve(given.dir, given.name)));
-                const size = c.how.startsWith('sparse') ? {size: Number(c.how.split(' ')[1])} : {};
-                const again = await inspect(bytes, size);
-                assert.ok(again.report.equals(result.report) && again.status === result.status, 'as bytes');
-                assert.deepStrictEqual(summaryOf(again), summaryOf(result), 'summary as bytes');
+                const sparse = c.how.startsWith('sparse');
+                const file = sparse ? given.file : path.resolve(given.dir, given.name);
+                const buffer = fs.readFileSync(file);
+                const size = sparse ? {size: Number(c.how.split(' ')[1])} : {};
+                const ways = [['a Buffer', buffer, size], ['a Uint8Array', new Uint8Array(buffer), size],
+                              ['an ArrayBuffer', new Uint8Array(buffer).buffer, size],
+                              ['a Blob', new Blob([buffer]), size]];
+                if (!sparse)
+                    ways.push(['a file: URL', url.pathToFileURL(file), {}]);
+                for (const [way, input, options] of ways) {
+                    const again = await inspect(input, options);
+                    assert.ok(again.report.equals(result.report) && again.status === result.status, way);
+                    assert.deepStrictEqual(summaryOf(again), summaryOf(result), `summary from ${way}`);
+                }
             }
         });
     }
@@ -174,6 +187,99 @@ async function main() {
         console.log(`10,000 calls on bytes in one process: ${(10000 / seconds).toFixed(0)} a second`);
     });
 
+    // What inspect takes, and how it refuses the rest: every refusal a
+    // rejection, never a throw.
+    const example = path.join(__dirname, '..', 'examples', 'surround-5.1.adif');
+    const refusals = [
+        ['a number', [42], TypeError, /give a path \(a string, a file: URL, or \{path: bytes\}/],
+        ['null', [null], TypeError, /give a path/],
+        ['a DataView', [new DataView(new ArrayBuffer(4))], TypeError, /a Uint8Array or a Buffer, an ArrayBuffer, a Blob/],
+        ['{path: a string}', [{path: example}], TypeError, /give a path/],
+        ['an http: URL', [new URL('http://example.org/a.adif')], TypeError, /only as file:, not http:/],
+        ['options a string', [example, 'x'], TypeError, /options are an object/],
+        ['a signal that is not one', [example, {signal: 'x'}], TypeError, /options.signal is an AbortSignal/],
+        ['a size that is not whole', [example, {size: 1.5}], TypeError, /options.size/],
+        ['a signal already aborted', [example, {signal: AbortSignal.abort(new Error('why'))}], 'AbortError', /aborted/],
+    ];
+    for (const [name, args, kind, message] of refusals) {
+        await row(`refused: ${name}`, async () => {
+            let promise;
+            assert.doesNotThrow(() => { promise = inspect(...args); }, 'a throw, not a rejection');
+            const error = await promise.then(() => null, (e) => e);
+            assert.ok(error !== null, 'accepted');
+            if (kind === 'AbortError') {
+                assert.deepStrictEqual([error.name, error.code, error.cause.message], ['AbortError', 'ABORT_ERR', 'why']);
+            } else {
+                assert.ok(error instanceof kind, `${error.name}: ${error.message}`);
+            }
+            assert.match(error.message, message);
+        });
+    }
+    await row('taken: null options, and {path: bytes}', async () => {
+        assert.strictEqual((await inspect(example, null)).status, 0);
+        const name = Buffer.concat([Buffer.from(path.join(work, 'z')), Buffer.from([0xfe]), Buffer.from('.adif')]);
+        fs.copyFileSync(example, name);
+        const byBytes = await inspect({path: new Uint8Array(name)});
+        assert.deepStrictEqual([byBytes.status, byBytes.name.endsWith('z\\xfe.adif')], [0, true]);
+        assert.strictEqual((await inspect(name.toString())).status, 2, 'its U+FFFD look-alike is another name');
+    });
+
+    // A name longer than the module's stack: "cant open", as native.
+    await row('a name of 70,000 bytes', async () => {
+        const name = 'a'.repeat(70000);
+        const result = await inspect(name);
+        const native = childProcess.spawnSync(tool, [name]);
+        assert.deepStrictEqual([result.status, native.status], [2, 2]);
+        assert.ok(result.report.equals(native.stdout), 'report');
+        assert.strictEqual(result.word, 'unreadable');
+    });
+
+    // An ID3v2 tag of 100 KB, then ADTS: the bytes after the tag are read
+    // where they are, by path and from a Blob; from bytes, as given.
+    await row('a long ID3v2 tag', async () => {
+        const tag = Buffer.concat([Buffer.from('ID3\x03\x00\x00\x00\x06\x00\x00', 'latin1'), Buffer.alloc(98304),
+                                   Buffer.from([0xff, 0xf1, 0x50, 0x80, 0x01, 0x7f, 0xfc])]);
+        const file = path.join(work, 'tagged.aac');
+        fs.writeFileSync(file, tag);
+        for (const input of [file, tag, new Blob([tag])]) {
+            const result = await inspect(input);
+            assert.deepStrictEqual([result.kind, result.afterTag, result.word], ['id3', 'adts', 'not ADIF']);
+        }
+    });
+
+    // A FIFO that nothing writes: an abort settles the call at once, and
+    // frees its descriptor; without a signal, calls wait holding no thread
+    // of the pool, and read what a writer then gives, as native.
+    await row('a FIFO that nothing writes', async () => {
+        const fifo = path.join(work, 'fifo');
+        childProcess.execFileSync('mkfifo', [fifo]);
+        const descriptors = () => fs.readdirSync('/proc/self/fd').length;
+        const open = descriptors();
+        const begun = Date.now();
+        const error = await inspect(fifo, {signal: AbortSignal.timeout(200)}).then(() => null, (e) => e);
+        assert.ok(error && error.name === 'AbortError' && error.cause.name === 'TimeoutError', `${error}`);
+        assert.ok(Date.now() - begun < 5000, 'settled late');
+        assert.strictEqual(descriptors(), open, 'a descriptor left open');
+        // More waiting than the pool has threads, and a file still reads.
+        const waiting = Array.from({length: 6}, () => inspect(fifo));
+        const read = await Promise.race([fs.promises.readFile(example).then(() => 'read'),
+                                         new Promise((resolve) => setTimeout(resolve, 5000, 'no thread free'))]);
+        assert.strictEqual(read, 'read');
+        // A writer comes: one call reads the file as native does, the rest
+        // the end of the FIFO.
+        const writer = childProcess.spawn('/bin/sh', ['-c', 'cat "$0" > "$1"', example, fifo]);
+        const results = await Promise.all(waiting);
+        await new Promise((resolve) => writer.on('exit', resolve));
+        const native = childProcess.spawnSync(tool, [example]);
+        assert.strictEqual(results.filter((r) => r.status === 0 && r.report.equals(native.stdout)).length, 1, 'read once');
+        // A process whose only call is aborted exits by itself.
+        const child = childProcess.spawnSync(process.execPath, ['-e', `
+            require(${JSON.stringify(path.join(modules, 'adifinfo'))})
+                .inspect(${JSON.stringify(fifo)}, {signal: AbortSignal.timeout(100)}).catch((e) => console.log(e.name));`],
+            {timeout: 10000, encoding: 'utf8'});
+        assert.deepStrictEqual([child.status, child.stdout, child.signal], [0, 'AbortError\n', null], 'did not exit');
+    });
+
     await row('the host untouched', async () => {
         assert.strictEqual(listeners(), baseline, 'listeners');
         assert.deepStrictEqual(process.argv, before.argv, 'arguments');
@@ -181,37 +287,54 @@ async function main() {
         assert.deepStrictEqual(warnings, [], 'warnings');
     });
 
-    // The command: by a name's own bytes, never by its look-alike; a closed
-    // standard output. The same bytes and status as the native tool.
-    const example = path.join(__dirname, '..', 'examples', 'surround-5.1.adif');
+    // The command, installed and through npx and npm exec from a project
+    // that has it (resolved there, never from the registry): by a name's own
+    // bytes, never by its look-alike; a closed standard output. The same
+    // bytes and status as the native tool, but for a name whose bytes hold
+    // U+FFFD, which the command refuses as a name it cannot open.
     const names = path.join(work, 'names');
     fs.mkdirSync(names);
+    const project = path.join(work, 'project');
+    fs.mkdirSync(project);
+    const quiet = {...process.env, npm_config_update_notifier: 'false', npm_config_fund: 'false',
+                   npm_config_audit: 'false', npm_config_offline: 'true', npm_config_cache: path.join(work, 'cache')};
+    childProcess.execFileSync(options.npm, ['install', '--no-save', options.tarball], {cwd: project, env: quiet, stdio: 'ignore'});
     // Node.js hands a child its words as text: the shell's printf makes the
     // byte that is not UTF-8 (\377) in the name itself.
     const bad = Buffer.concat([Buffer.from(names + '/y'), Buffer.from([0xff]), Buffer.from('.aac')]);
     const badWord = '"$(printf "%s/y\\377.aac" "$1")"';
     const alike = path.join(names, 'y\ufffd.aac');
     fs.writeFileSync(alike, 'not ADIF');
+    const refused = Buffer.from(`cant open ${alike}\n`);
+    const launchers = [['installed', `"$0"`, command], ['npx', `"$0" --no adifinfo`, 'npx'],
+                       ['npm exec', `"$0" exec --no -- adifinfo`, options.npm]];
     const runs = [
-        ['a name not UTF-8, missing, beside its look-alike', badWord, '', names],
-        ['a name not UTF-8', badWord, '', names, () => fs.copyFileSync(example, bad)],
-        ['the look-alike', '"$1"', '', alike],
-        ['a closed standard output', '"$1"', '>&-', example],
+        // name, the word as the shell makes it, redirection, $1, what the command gives (native: as the
+        // native tool; else the bytes it prints, status 2), and what to do first
+        ['a name not UTF-8, missing, beside its look-alike', badWord, '', names, {installed: 'native', else: refused}],
+        ['a name not UTF-8', badWord, '', names, {installed: 'native', else: refused}, () => fs.copyFileSync(example, bad)],
+        ['the look-alike', '"$1"', '', alike, {else: refused}],
+        ['a closed standard output', '"$1"', '>&-', example, {else: 'native'}],
     ];
-    for (const [name, word, redirect, argument, first] of runs) {
-        await row(name, async () => {
-            if (first)
-                first();
-            const run = (program) => {
-                const done = childProcess.spawnSync('/bin/sh', ['-c', `"$0" ${word} ${redirect}`, program, argument]);
-                return {status: done.status, out: done.stdout, err: done.stderr};
-            };
-            const native = run(tool);
-            const npm = run(command);
-            assert.strictEqual(npm.status, native.status, `status ${npm.status}, native ${native.status}`);
-            assert.ok(npm.out.equals(native.out), `output ${npm.out.toString('latin1')}, native ${native.out.toString('latin1')}`);
-            assert.strictEqual(npm.err.length, 0, `standard error ${npm.err}`);
-        });
+    for (const [name, word, redirect, argument, expected, first] of runs) {
+        if (first)
+            first();
+        const run = (program, line) => {
+            const done = childProcess.spawnSync('/bin/sh', ['-c', `${line} ${word} ${redirect}`, program, argument],
+                                                {cwd: project, env: quiet});
+            return {status: done.status, out: done.stdout, err: done.stderr};
+        };
+        const native = run(tool, '"$0"');
+        for (const [launcher, line, program] of launchers) {
+            await row(`${name}, ${launcher}`, async () => {
+                const got = run(program, line);
+                const wanted = expected[launcher] || expected.else;
+                const want = wanted === 'native' ? native : {status: 2, out: wanted};
+                assert.strictEqual(got.status, want.status, `status ${got.status}, native ${native.status}`);
+                assert.ok(got.out.equals(want.out), `output ${got.out.toString('latin1')}, wanted ${want.out.toString('latin1')}`);
+                assert.strictEqual(got.err.length, 0, `standard error ${got.err}`);
+            });
+        }
     }
 
     console.log(failures ? `${failures} failed` : 'all passed');

@@ -148,7 +148,7 @@ const FileSummary &summary_of(const Bytes &bytes, long long size) {
     watch_elements(nullptr);
     fclose(f);
     // As a host reads it: the start, and the bytes after a longer tag.
-    size_t count = bytes.size() < START_SPAN ? bytes.size() : START_SPAN;
+    size_t count = std::min(bytes.size(), (size_t)START_SPAN);
     size_t tag = id3_tag_length(bytes.data(), count);
     const unsigned char *next = tag >= count && tag < bytes.size() ? bytes.data() + tag : nullptr;
     size_t next_count = next ? std::min(bytes.size() - tag, (size_t)NEXT_SPAN) : 0;
