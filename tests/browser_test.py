@@ -33,6 +33,9 @@ the file may have been read. The rows:
   phone        at 390 px nothing is wider than the screen
   no-network   the page asked for nothing beyond itself all session, and its
                policy forbids it (run it last)
+  bundle       the npm package bundled for the browser by esbuild, as a web
+               application would take it: every case that is a file, given as
+               a File, a Blob and a Uint8Array; a path refused
   bench        not a test: 500 and 10,000 files, timed from choosing them to
                the last report, against the native tool run once a file on
                them; the longest task, the memory and the document's size;
@@ -54,8 +57,8 @@ import time
 import tty
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-# The bytes the page may read of a file, at most.
-SPAN = 65536
+# The bytes the page may read of a file, at most: the largest ADIF header.
+SPAN = 4937
 
 
 def fail(message):
@@ -271,7 +274,7 @@ def check(args, paths, found, cases=None, names=None):
         if result["shown"] != shown.decode("ascii"):
             problems.append(f"shown report differs from the native tool's on a terminal:\n"
                             f"{shown!r}\n{result['shown']!r}")
-        # The page gives the tool the first 64 KiB at most; the browser hands
+        # The page gives the tool the largest header at most; the browser hands
         # over no more than its first chunk of a large file (2 MiB seen).
         if result["read"] > SPAN or result["delivered"] > 4 << 20:
             problems.append(f"read {result['read']} bytes of the file, {result['delivered']} handed over")
@@ -1006,7 +1009,50 @@ def row_no_network(args, driver):
     return failures
 
 
+def row_bundle(args, driver):
+    failures = 0
+    folder = os.path.join(args.work, "bundle")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    with open(os.path.join(folder, "app.mjs"), "w") as app:
+        app.write("import {inspect, words} from 'adifinfo';\nwindow.bundled = {inspect, words};\n")
+    with open(os.path.join(folder, "app.html"), "w") as page:
+        page.write("<!DOCTYPE html><title>app</title><script src='app.js'></script>\n")
+    subprocess.run([args.esbuild, "app.mjs", "--bundle", "--platform=browser", "--format=iife",
+                    "--outfile=app.js", "--log-level=warning"], cwd=folder, check=True,
+                   env={**os.environ, "NODE_PATH": args.modules})
+    driver.get("file://" + os.path.join(folder, "app.html"))
+    made = file_cases(args)
+    for case, path in made:
+        with open(path, "rb") as f:
+            given = f.read(1 << 20)
+        got = driver.execute_async_script("""
+            const [bytes, name, done] = arguments;
+            const data = Uint8Array.from(atob(bytes), (c) => c.charCodeAt(0));
+            const ways = [new File([data], name), new Blob([data]), data];
+            Promise.all(ways.map((input) => window.bundled.inspect(input)))
+                .then((all) => done(all.map((r) => ({status: r.status, word: r.word, report: Array.from(r.report),
+                                                     binary: r.report instanceof Uint8Array}))),
+                      (error) => done(String(error)));""", __import__("base64").b64encode(given).decode(), case["name"])
+        if os.path.getsize(path) > len(given):
+            continue  # a sparse file: its size is not the bytes'
+        with open(case["report"], "rb") as report:
+            expected = {"status": case["status"], "word": case["word"], "report": list(report.read()), "binary": True}
+        if not isinstance(got, list) or any(way != expected for way in got):
+            print(f"bundle: {case['name']}: {str(got)[:300]}")
+            failures += 1
+    refused = driver.execute_async_script("""
+        const done = arguments[arguments.length - 1];
+        window.bundled.inspect('x.adif').then(() => done('accepted'), (e) => done(e.name + ': ' + e.message));""")
+    if not refused.startswith("TypeError: inspect: a browser opens no paths"):
+        print(f"bundle: a path gave {refused}")
+        failures += 1
+    driver.get("file://" + os.path.abspath(args.page))
+    return failures
+
+
 ROWS = {
+    "bundle": row_bundle,
     "cases": row_cases,
     "table": row_table,
     "names": row_names,
@@ -1025,6 +1071,8 @@ def main():
     parser.add_argument("rows", nargs="+", choices=sorted(ROWS))
     for name in ("page", "tool", "bitpack", "cases", "work"):
         parser.add_argument(f"--{name}", required=True)
+    parser.add_argument("--esbuild", default=shutil.which("esbuild"))
+    parser.add_argument("--modules", help="the folder the npm package is installed in (bundle)")
     parser.add_argument("--chromium", default=shutil.which("chromium"))
     parser.add_argument("--chromedriver", default=shutil.which("chromedriver"))
     args = parser.parse_args()

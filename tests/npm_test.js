@@ -121,8 +121,7 @@ async function main() {
     await row('the library', async () => {
         assert.deepStrictEqual(words.map((w) => [w.word, w.statuses]),
                                [['complete', [0]], ['not ADIF', [1, 0]], ['cut short', [1]], ['unreadable', [2]]]);
-        // One library, however it is loaded.
-        assert.strictEqual(esm.inspect, inspect);
+        assert.deepStrictEqual(esm.words, words);
     });
 
     // Every case through the library; the names that nothing has looked for
@@ -134,11 +133,15 @@ async function main() {
             const given = prepare(c);
             process.chdir(given.dir);
             let result;
+            let imported;
             try {
                 result = await inspect(given.name);
+                imported = await esm.inspect(given.name);
             } finally {
                 process.chdir(home);
             }
+            assert.ok(imported.report.equals(result.report) && imported.status === result.status, 'imported');
+            assert.deepStrictEqual(summaryOf(imported), summaryOf(result), 'summary, imported');
             const expected = c.report ? fs.readFileSync(c.report) : Buffer.from(`cant open ${given.name}\n`);
             if (given.shows === undefined)
                 assert.ok(result.report.equals(expected), `report ${JSON.stringify(result.report.toString('latin1'))}`);
@@ -335,6 +338,41 @@ async function main() {
                 assert.strictEqual(got.err.length, 0, `standard error ${got.err}`);
             });
         }
+    }
+
+    // The library as a bundler takes it for Node.js, as CommonJS and as an
+    // ES module: a program of one file that needs nothing beside it, run on
+    // every case that is a file, each as a path and as a Buffer.
+    const files = all.filter((c) => c.input && !c.how).map((c) => ({...c, path: prepare({...c, name: c.name + '-bundled'}).name}));
+    const list = path.join(work, 'bundled.json');
+    fs.writeFileSync(list, JSON.stringify(files.map((c) => c.path)));
+    const bundles = path.join(project, 'bundles');
+    fs.mkdirSync(bundles);
+    fs.writeFileSync(path.join(bundles, 'app.mjs'), `import {inspect} from 'adifinfo';
+import fs from 'node:fs';
+async function main() {
+    const seen = [];
+    for (const file of JSON.parse(fs.readFileSync(process.argv[2], 'utf8')))
+        for (const input of [file, fs.readFileSync(file)]) {
+            const r = await inspect(input);
+            seen.push([r.status, r.word, Buffer.from(r.report).toString('base64')]);
+        }
+    console.log(JSON.stringify(seen));
+}
+main();
+`);
+    for (const format of ['cjs', 'esm']) {
+        await row(`bundled for Node.js as ${format}`, async () => {
+            const out = path.join(work, `app.${format === 'cjs' ? 'cjs' : 'mjs'}`);
+            childProcess.execFileSync(options.esbuild, ['app.mjs', '--bundle', '--platform=node', `--format=${format}`,
+                                                        `--outfile=${out}`, '--log-level=warning'], {cwd: bundles});
+            const seen = JSON.parse(childProcess.execFileSync(process.execPath, [out, list], {cwd: work, encoding: 'utf8'}));
+            const wanted = files.flatMap((c) => {
+                const one = [c.status, c.word, fs.readFileSync(c.report).toString('base64')];
+                return [one, one];
+            });
+            assert.deepStrictEqual(seen, wanted);
+        });
     }
 
     console.log(failures ? `${failures} failed` : 'all passed');

@@ -84,9 +84,10 @@ if(NOT SYSTEM_PYTHON3)
 endif()
 add_test(NAME browser
          COMMAND ${SYSTEM_PYTHON3} ${CMAKE_CURRENT_SOURCE_DIR}/browser_test.py cases table names folder
-                 download csv faults phone no-network --page ${page} --tool $<TARGET_FILE:adifinfo>
+                 download csv faults phone bundle no-network --page ${page} --tool $<TARGET_FILE:adifinfo>
                  --bitpack $<TARGET_FILE:bitpack> --cases ${CMAKE_CURRENT_BINARY_DIR}/cases.json
-                 --work ${CMAKE_CURRENT_BINARY_DIR}/browser
+                 --work ${CMAKE_CURRENT_BINARY_DIR}/browser --esbuild ${ESBUILD}
+                 --modules ${npm_prefix}/lib/node_modules
                  --chromium ${CHROMIUM} --chromedriver ${CHROMEDRIVER})
 set_tests_properties(browser PROPERTIES SKIP_REGULAR_EXPRESSION "SKIPPED:" ENVIRONMENT LC_ALL=C.UTF-8
-                                        COST 4)
+                                        FIXTURES_REQUIRED npm COST 4)

@@ -16,8 +16,9 @@
 //                   with page.css, under a Content-Security-Policy that
 //                   allows exactly that script and style (by their hashes)
 //                   and WebAssembly, and nothing from anywhere
-//   lib/node.cjs    the library on Node.js (npm/node.js), for require(), and
-//                   through lib/node.mjs for import: one instance for both
+//   lib/node.cjs    the library on Node.js (npm/node.js), for require()
+//   lib/node.mjs    the same, for import: an ES module all through, as a
+//                   bundler that makes one needs it
 //   lib/browser.mjs the library for a browser (npm/browser.js)
 //   bin/adifinfo.js the command (npm/command.js)
 //
@@ -155,7 +156,7 @@ async function main() {
     fs.writeFileSync(path.join(o.package, 'README.md'), fill(read(path.join(npm, 'README.md')), {VERSION: o.version}));
     fs.copyFileSync(path.join(o.source, 'LICENSE'), path.join(o.package, 'LICENSE'));
     fs.writeFileSync(path.join(o.package, 'lib', 'node.cjs'), bundle(o, 'npm/node.js', 'cjs', 'node'));
-    fs.copyFileSync(path.join(npm, 'node.mjs'), path.join(o.package, 'lib', 'node.mjs'));
+    fs.writeFileSync(path.join(o.package, 'lib', 'node.mjs'), bundle(o, 'npm/node.js', 'esm', 'node'));
     fs.writeFileSync(path.join(o.package, 'lib', 'browser.mjs'), bundle(o, 'npm/browser.js', 'esm', 'browser'));
     fs.copyFileSync(path.join(npm, 'index.d.ts'), path.join(o.package, 'index.d.ts'));
     const command = path.join(o.package, 'bin', 'adifinfo.js');
