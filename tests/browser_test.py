@@ -1079,6 +1079,7 @@ def main():
     args.work = os.path.abspath(args.work)
     args.tool = os.path.abspath(args.tool)
     args.bitpack = os.path.abspath(args.bitpack)
+    args.modules = args.modules and os.path.abspath(args.modules)
     args.made = None
     args.batch = None
     os.makedirs(args.work, exist_ok=True)
