@@ -18,6 +18,7 @@ const childProcess = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const url = require('url');
+const docs = require('./docs.js');
 
 const options = {};
 for (let i = 2; i < process.argv.length; i += 2)
@@ -374,6 +375,52 @@ main();
             assert.deepStrictEqual(seen, wanted);
         });
     }
+
+    // The package's README: its sessions with the command, its scripts
+    // with the library, each as the README shows it.
+    const readme = path.join(modules, 'adifinfo', 'README.md');
+    await row('the README', async () => {
+        const found = docs.examples(fs.readFileSync(readme, 'utf8'));
+        assert.deepStrictEqual(found.unmarked, [], 'sh blocks neither run nor marked');
+        const folder = path.join(project, 'readme');
+        fs.mkdirSync(folder);
+        fs.copyFileSync(example, path.join(folder, path.basename(example)));
+        assert.deepStrictEqual(docs.runSessions('README.md', found.sessions, folder, command), []);
+        const checks = found.scripts.reduce((sum, script) => sum + docs.runScript('README.md', script, folder), 0);
+        assert.ok(found.sessions.length >= 3 && found.scripts.length >= 2 && checks >= 10,
+                  `${found.sessions.length} sessions, ${found.scripts.length} scripts, ${checks} checks`);
+    });
+
+    // The types, as TypeScript's strict mode takes them, on their own (no
+    // Node.js types, no browser's) and beside a browser's; the examples in
+    // the package's README that need no more than its types among them (not
+    // those that use Node.js's own modules).
+    await row('the types', async () => {
+        if (!options.tsc)
+            throw new Error('no tsc to check the types with (Debian: node-typescript)');
+        const types = path.join(project, 'types');
+        fs.mkdirSync(types);
+        const files = ['use.mts', 'dom.mts'];
+        for (const file of files)
+            fs.copyFileSync(path.join(__dirname, 'types', file), path.join(types, file));
+        const own = docs.examples(fs.readFileSync(readme, 'utf8')).scripts.filter((script) => !/['"]node:/.test(script.source));
+        assert.ok(own.length >= 2, 'the README\'s examples to check');
+        own.forEach((script, i) => {
+            const file = `readme-${i}.${script.commonjs ? 'cjs' : 'mjs'}`;
+            fs.writeFileSync(path.join(types, file), script.source);
+            files.push(file);
+        });
+        const config = (lib, only) => JSON.stringify({
+            compilerOptions: {strict: true, noEmit: true, module: 'node16', moduleResolution: 'node16', target: 'es2020',
+                              lib, types: [], allowJs: true, checkJs: true},
+            files: only,
+        });
+        for (const [lib, only] of [[['es2020'], files.filter((f) => f !== 'dom.mts')], [['es2020', 'dom'], files]]) {
+            fs.writeFileSync(path.join(types, 'tsconfig.json'), config(lib, only));
+            const done = childProcess.spawnSync(options.tsc, ['-p', types], {encoding: 'utf8'});
+            assert.strictEqual(done.status, 0, `tsc with lib ${lib}:\n${done.stdout}${done.stderr}`);
+        }
+    });
 
     console.log(failures ? `${failures} failed` : 'all passed');
     process.exitCode = failures ? 1 : 0;

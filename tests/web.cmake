@@ -21,14 +21,16 @@ find_program(EMCMAKE emcmake)
 find_program(NODE NAMES node nodejs)
 find_program(NPM npm)
 find_program(ESBUILD esbuild)
+find_program(TSC tsc)
 if(CMAKE_CROSSCOMPILING)
     set(no_web "the page and the npm package are checked in a build for the build machine")
 elseif(ADIFINFO_SANITIZE OR ADIFINFO_FUZZ)
     set(no_web "a sanitizer build checks the native tool")
 elseif(NOT ADIFINFO_TEST_WEB)
     set(no_web "off with -DADIFINFO_TEST_WEB=OFF")
-elseif(NOT EMCMAKE OR NOT NODE OR NOT NPM OR NOT ESBUILD)
-    set(no_web "the page and the npm package need emscripten, Node.js, npm and esbuild (Debian: emscripten npm esbuild)")
+elseif(NOT EMCMAKE OR NOT NODE OR NOT NPM OR NOT ESBUILD OR NOT TSC)
+    set(no_web "the page and the npm package need emscripten, Node.js, npm, esbuild and TypeScript "
+               "(Debian: emscripten npm esbuild node-typescript)")
 endif()
 if(no_web)
     foreach(name npm.cases npm.library browser)
@@ -69,7 +71,7 @@ add_test(NAME npm.library
          COMMAND ${NODE} ${CMAKE_CURRENT_SOURCE_DIR}/npm_test.js --prefix ${npm_prefix}
                  --tool $<TARGET_FILE:adifinfo> --bitpack $<TARGET_FILE:bitpack>
                  --cases ${CMAKE_CURRENT_BINARY_DIR}/cases.json --work ${CMAKE_CURRENT_BINARY_DIR}/npm-library
-                 --tarball ${tarball} --npm ${NPM} --esbuild ${ESBUILD})
+                 --tarball ${tarball} --npm ${NPM} --esbuild ${ESBUILD} --tsc ${TSC})
 set_tests_properties(npm.library PROPERTIES FIXTURES_REQUIRED npm ENVIRONMENT LC_ALL=C.UTF-8 COST 3)
 
 # Debian's own python3 has Debian's python3-selenium; the script says why it

@@ -75,8 +75,8 @@ export interface Result {
     /** The command's exit status: 0 complete, 1 not ADIF or cut short, 2 unreadable. */
     status: 0 | 1 | 2;
     word: Word;
-    /** The report's exact bytes, as the command writes them to a pipe or a file. */
-    report: Buffer;
+    /** The report's exact bytes, as the command writes them to a pipe or a file (on Node.js, a Buffer). */
+    report: Uint8Array;
     /** The report as a terminal shows it: a byte of a comment or name outside printable ASCII as \xhh. */
     shown: string;
     /** The path as written, or null for bytes. */
@@ -104,18 +104,62 @@ export interface Result {
     inWords: InWords;
 }
 
+/**
+ * The types below name only what inspect uses of the host's own URL, Blob and AbortSignal, so
+ * that they stand alone: without Node.js's types or a browser's (lib "dom"), and with either.
+ */
+
+/** A file: URL (the host's URL). */
+export interface FileURL {
+    readonly href: string;
+    readonly protocol: string;
+    readonly pathname: string;
+}
+
+/** The contents of a file as a Blob or a File (the host's Blob). */
+export interface BlobLike {
+    readonly size: number;
+    slice(start?: number, end?: number, contentType?: string): BlobLike;
+    arrayBuffer(): Promise<ArrayBuffer>;
+    stream(): unknown;
+}
+
+/** An AbortSignal (the host's). */
+export interface AbortSignalLike {
+    readonly aborted: boolean;
+    readonly reason?: unknown;
+    addEventListener(type: 'abort', listener: () => void, options?: {once?: boolean}): void;
+    removeEventListener(type: 'abort', listener: () => void): void;
+}
+
+/** A path given as the bytes of its name, for a name that is not UTF-8. */
+export interface PathBytes {
+    path: Uint8Array;
+}
+
+/**
+ * What inspect takes: a path (a string, a file: URL, or {path: bytes}), or the file's contents
+ * (a Uint8Array, which a Buffer is, an ArrayBuffer, a Blob or a File). A browser takes contents only.
+ */
+export type Input = string | FileURL | PathBytes | Uint8Array | ArrayBuffer | BlobLike;
+
 export interface Options {
-    /** Gives up the call: it rejects with an AbortError. */
-    signal?: AbortSignal;
+    /** Gives up the call: it rejects with an AbortError (code ABORT_ERR, the signal's reason its cause). */
+    signal?: AbortSignalLike;
     /** The whole file's size in bytes, where the bytes given are only its start (for the duration). */
     size?: number;
 }
 
 /**
- * Reports on one file: a path (a string, a Buffer of its bytes, or a file: URL), or the file's
- * bytes. Reads no more than the first 64 KiB of a file.
+ * Reports on one file. Reads no more of it than the largest ADIF header and telling its kind need
+ * (its first 4,937 bytes, and past a long ID3v2 tag, 16 bytes after it). Rejects with a TypeError
+ * for what it does not take.
  */
-export function inspect(source: string | Buffer | URL | Uint8Array | ArrayBuffer, options?: Options): Promise<Result>;
+export function inspect(input: Input, options?: Options | null): Promise<Result>;
 
 /** The four words, each with the exit statuses it goes with and what it means. */
 export const words: ReadonlyArray<{word: Word; statuses: ReadonlyArray<0 | 1 | 2>; meaning: string}>;
+
+/** inspect and words, as one object: what require('adifinfo') gives. */
+declare const library: {inspect: typeof inspect; words: typeof words};
+export default library;
