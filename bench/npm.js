@@ -4,9 +4,12 @@
 //             starting and doing nothing (node -e 0, the floor), the command,
 //             the native tool; best of three rounds. Target: the command at
 //             most 1.2 times node -e 0.
-//   library   inspect() on each file's path, and on its bytes, calls a second
-//             in one process
-//   size      the tarball, and the package as installed
+//   library   inspect() on each file's path against fs.promises.readFile of
+//             the same files, paired (the two in turn, each round's order
+//             the other's reverse), one at a time and 1,000 at once; median
+//             of 9 rounds. Target: at most 1.5 times readFile, both ways.
+//             And the bytes it reads of a file, against the file's size
+//   size      the tarball, the package as installed, and each bundle in it
 //
 //   node bench/npm.js COMMAND NATIVE TARBALL FILE...
 'use strict';
@@ -57,16 +60,59 @@ function size(folder) {
     }, 0);
 }
 
+// Milliseconds that fn's promise takes.
+async function took(fn) {
+    const begun = process.hrtime.bigint();
+    await fn();
+    return Number(process.hrtime.bigint() - begun) / 1e6;
+}
+
+const median = (values) => values.slice().sort((a, b) => a - b)[values.length >> 1];
+
 (async () => {
+    // What the library reads, counted where it reads: fs.read, which its
+    // bundle calls through the module object.
+    let bytesRead = 0;
+    const read = fs.read;
+    fs.read = function (fd, buffer, offset, length, position, done) {
+        return read.call(fs, fd, buffer, offset, length, position, (error, count, ...rest) => {
+            bytesRead += count || 0;
+            done(error, count, ...rest);
+        });
+    };
     const {inspect} = require(installed);
-    const bytes = files.map((file) => new Uint8Array(fs.readFileSync(file)));
-    for (const [what, sources] of [['paths', files], ['bytes', bytes]]) {
-        const calls = Math.max(2000, sources.length);
-        const begun = process.hrtime.bigint();
-        for (let i = 0; i < calls; i++)
-            await inspect(sources[i % sources.length]);
-        const seconds = Number(process.hrtime.bigint() - begun) / 1e9;
-        console.log(`npm library   ${(calls / seconds).toFixed(0)} calls a second on ${what}, in one process`);
+    const list = Array.from({length: 1000}, (_, i) => files[i % files.length]);
+    const ways = {
+        'one at a time': async (call) => {
+            for (const file of list)
+                await call(file);
+        },
+        '1,000 at once': (call) => Promise.all(list.map(call)),
+    };
+    for (const [way, run] of Object.entries(ways)) {
+        const ratios = [];
+        for (let round = 0; round < 10; round++) {
+            const pair = [() => run((file) => inspect(file)), () => run((file) => fs.promises.readFile(file))];
+            const times = [];
+            for (const k of round % 2 ? [1, 0] : [0, 1])
+                times[k] = await took(pair[k]);
+            if (round > 0) // the first round warms both
+                ratios.push(times[0] / times[1]);
+        }
+        const ratio = median(ratios);
+        console.log(`npm library   by path, ${way}: ${ratio.toFixed(2)} times fs.promises.readFile (median of ` +
+                    `${ratios.length} paired rounds of ${list.length} files; target <= 1.5) ` +
+                    `${ratio <= 1.5 ? 'ok' : 'OVER TARGET'}`);
     }
-    console.log(`npm size      tarball ${fs.statSync(tarball).size} bytes; installed ${size(installed)} bytes`);
+    bytesRead = 0;
+    for (const file of files)
+        await inspect(file);
+    const sizes = files.reduce((sum, file) => sum + fs.statSync(file).size, 0);
+    console.log(`npm library   reads ${(bytesRead / files.length).toFixed(0)} bytes a file, of files of ` +
+                `${(sizes / files.length).toFixed(0)} bytes on average`);
+    fs.read = read;
+    const bundles = ['lib/node.cjs', 'lib/node.mjs', 'lib/browser.mjs', 'bin/adifinfo.js']
+        .map((file) => `${file} ${fs.statSync(path.join(installed, file)).size}`);
+    console.log(`npm size      tarball ${fs.statSync(tarball).size} bytes; installed ${size(installed)} bytes; ` +
+                `bundles ${bundles.join(', ')} bytes`);
 })();

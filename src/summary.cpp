@@ -521,29 +521,55 @@ const char *duration_phrase(const FileSummary *f, char *out, size_t size) {
 
 // ---- The summary for a host, as JSON ----------------------------------------
 
-// A JSON string of bytes, one character each; NULL as null.
+// One byte more, as put would write it: kept, with the NUL after it, where
+// both fit; counted either way.
+static void put_byte(Out *o, char c) {
+    if (o->length + 1 < o->size) {
+        o->at[o->length] = c;
+        o->at[o->length + 1] = '\0';
+    } else {
+        o->full = 1;
+    }
+    o->length++;
+}
+
+static void put_bytes(Out *o, const char *s) {
+    for (; *s != '\0'; s++)
+        put_byte(o, *s);
+}
+
+// A JSON string of bytes, one character each; NULL as null. Byte by byte,
+// without printf: the summary is made for every file, and most of it is
+// these strings.
 static void put_string(Out *o, const char *s) {
+    static const char hex[] = "0123456789abcdef";
     if (s == NULL) {
-        put(o, "null");
+        put_bytes(o, "null");
         return;
     }
-    put(o, "\"");
+    put_byte(o, '"');
     for (; *s != '\0'; s++) {
         unsigned char c = (unsigned char)*s;
-        if (c == '"' || c == '\\')
-            put(o, "\\%c", c);
-        else if (c < 0x20 || c >= 0x7f)
-            put(o, "\\u%04x", c);
-        else
-            put(o, "%c", c);
+        if (c == '"' || c == '\\') {
+            put_byte(o, '\\');
+            put_byte(o, (char)c);
+        } else if (c < 0x20 || c >= 0x7f) {
+            put_bytes(o, "\\u00");
+            put_byte(o, hex[c >> 4]);
+            put_byte(o, hex[c & 0x0f]);
+        } else {
+            put_byte(o, (char)c);
+        }
     }
-    put(o, "\"");
+    put_byte(o, '"');
 }
 
 static void put_field(Out *o, const char *name, const char *value, const char *sep = ",") {
-    put(o, "\"%s\":", name);
+    put_byte(o, '"');
+    put_bytes(o, name);
+    put_bytes(o, "\":");
     put_string(o, value);
-    put(o, "%s", sep);
+    put_bytes(o, sep);
 }
 
 static const char *boolean(int value) {

@@ -91,7 +91,12 @@ function describe(summary) {
     const s = summary || {word: 'unreadable', kind: null, afterTag: null, radioLog: false, kindName: null,
                           kindText: null, headerRead: false, bitrate: null, variableRate: null, bitrateText: null,
                           durationSeconds: null, durationIsMinimum: null, durationText: null, programs: []};
-    const bytes = (text) => Uint8Array.from(text, (char) => char.charCodeAt(0));
+    const bytes = (text) => {
+        const all = new Uint8Array(text.length);
+        for (let i = 0; i < text.length; i++)
+            all[i] = text.charCodeAt(i);
+        return all;
+    };
     return {
         word: s.word,
         kind: s.kind,
@@ -141,6 +146,33 @@ const ADIFINFO_IMPORTS = {
 const ERRNO = {badf: 8, io: 29, noent: 44, notty: 59, spipe: 70};
 const INPUT = 3; // the one file the tool opens
 
+// Text that is ASCII, from its bytes.
+const ascii = new TextDecoder();
+
+// Bytes written in pieces, kept in one array that grows: add(piece),
+// bytes(), a copy of all of them, and empty(), to start again (the array
+// kept for the next run).
+function collector() {
+    let all = new Uint8Array(0);
+    let length = 0;
+    return {
+        empty() {
+            length = 0;
+            return this;
+        },
+        add(piece) {
+            if (length + piece.length > all.length) {
+                const more = new Uint8Array(Math.max(1024, 2 * (length + piece.length)));
+                more.set(all.subarray(0, length));
+                all = more;
+            }
+            all.set(piece, length);
+            length += piece.length;
+        },
+        bytes: () => all.slice(0, length),
+    };
+}
+
 // Chunks of bytes, as one array.
 function joined(chunks) {
     const all = new Uint8Array(chunks.reduce((sum, chunk) => sum + chunk.length, 0));
@@ -181,8 +213,18 @@ function utf8(text) {
 function startAdifinfo(compiled) {
     let exports = null;
     let current = null;
-    const memory = () => new Uint8Array(exports.memory.buffer);
-    const view = () => new DataView(exports.memory.buffer);
+    const output = collector();
+    const errors = collector();
+    // Views of the module's memory, made again when it grows (only
+    // emscripten_resize_heap grows it).
+    let bytes = null;
+    let data = null;
+    const see = () => {
+        bytes = new Uint8Array(exports.memory.buffer);
+        data = new DataView(exports.memory.buffer);
+    };
+    const memory = () => bytes;
+    const view = () => data;
     // The bytes of each iovec, in turn: (pointer, length) pairs at iovs.
     function* vectors(iovs, count) {
         const data = view();
@@ -218,6 +260,7 @@ function startAdifinfo(compiled) {
             const more = Math.ceil(((requested >>> 0) - exports.memory.buffer.byteLength) / 65536);
             try {
                 exports.memory.grow(Math.max(more, 0));
+                see();
                 return 1;
             } catch (error) {
                 return 0;
@@ -231,7 +274,7 @@ function startAdifinfo(compiled) {
                 return ERRNO.badf;
             let total = 0;
             for (const [at, length] of vectors(iovs, count)) {
-                (fd === 1 ? current.output : current.errors).push(memory().slice(at, at + length));
+                (fd === 1 ? current.output : current.errors).add(memory().subarray(at, at + length));
                 total += length;
             }
             view().setUint32(written, total, true);
@@ -261,13 +304,14 @@ function startAdifinfo(compiled) {
     };
     const instance = new WebAssembly.Instance(compiled, {env, wasi_snapshot_preview1: wasi});
     exports = instance.exports;
+    see();
     exports.__wasm_call_ctors();
 
     // main's words, in memory of their own, however long (a name need not
     // fit on the module's stack), let go after the run.
     function run(options) {
         const args = ['adifinfo', ...options.args].map(utf8);
-        current = {output: [], errors: [], input: options.input || null, opened: false,
+        current = {output: output.empty(), errors: errors.empty(), input: options.input || null, opened: false,
                    name: args.length > 1 ? args[1] : null, terminal: Boolean(options.terminal)};
         const words = exports.malloc(4 * (args.length + 1) + args.reduce((sum, word) => sum + word.length + 1, 0));
         try {
@@ -282,7 +326,7 @@ function startAdifinfo(compiled) {
             });
             view().setUint32(words + 4 * args.length, 0, true);
             const status = exports.main(args.length, words);
-            return {status, output: joined(current.output), errors: joined(current.errors)};
+            return {status, output: current.output.bytes(), errors: current.errors.bytes()};
         } finally {
             exports.free(words);
             current = null;
@@ -305,10 +349,8 @@ function startAdifinfo(compiled) {
         const at = exports.adifinfo_summarize(status, count, nextCount, size);
         if (at === 0)
             throw new Error('the summary did not fit');
-        const bytes = memory();
-        let json = '';
-        for (let i = at; bytes[i] !== 0; i++)
-            json += String.fromCharCode(bytes[i]);
+        // ASCII: a comment's bytes come as \u00hh.
+        const json = ascii.decode(memory().subarray(at, memory().indexOf(0, at)));
         return describe(JSON.parse(json));
     }
     return {run, span, nextSpan, after, summarize};
@@ -342,9 +384,7 @@ function readerOf(bytes, ended, failure) {
 function reportAdifinfo(tool, name, input, start, size, next) {
     const run = (terminal) => tool.run({args: [name], input: input && input(), terminal});
     const escaped = run(true);
-    let shown = '';
-    for (const byte of escaped.output)
-        shown += String.fromCharCode(byte);
+    const shown = ascii.decode(escaped.output);
     const raw = shown.includes('\\x') ? run(false) : escaped;
     return {status: raw.status, output: raw.output, shown, ...tool.summarize(raw.status, start, size, next)};
 }

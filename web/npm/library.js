@@ -76,20 +76,17 @@ function sourceOf(input) {
     throw new TypeError(`inspect: give ${TAKEN}`);
 }
 
-// The module, compiled once, and the one instance that every call runs.
-let compiling = null;
-let current = null;
-async function instance() {
-    if (compiling === null)
-        compiling = WebAssembly.compile(adifinfoCode());
-    try {
-        if (current === null)
-            current = startAdifinfo(await compiling);
-    } catch (error) {
-        compiling = null;
-        throw error;
+// The module, compiled once, and the one instance that every call runs,
+// made by the first call that needs it (the calls at once wait for it).
+let making = null;
+function instance() {
+    if (making === null) {
+        making = WebAssembly.compile(adifinfoCode()).then(startAdifinfo);
+        making.catch(() => {
+            making = null;
+        });
     }
-    return current;
+    return making;
 }
 
 // The start of a file given as its contents: all of it, to read as far as
@@ -143,8 +140,8 @@ export function makeInspect(host) {
                                                     file.size, file.next);
         } catch (error) {
             // A run that failed leaves nothing of itself to the next.
-            if (tool === current)
-                current = null;
+            if (making !== null && (await making) === tool)
+                making = null;
             throw error;
         }
         return {

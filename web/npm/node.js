@@ -36,17 +36,20 @@ function opened(bytes, ended, failure, size, next) {
 }
 
 // A regular file: its start, and the bytes after a long ID3v2 tag, read
-// where they are.
+// where they are. A file shorter than the start is read whole at once, as
+// long as its size says (as fs.readFile does), and ends there.
 async function readFile(fd, size, tool) {
-    const bytes = Buffer.allocUnsafe(tool.span);
+    const want = Math.min(tool.span, size);
+    const bytes = Buffer.allocUnsafe(Math.max(want, 1));
     let length = 0;
-    let ended = false;
+    let ended = size === 0;
     try {
-        while (length < bytes.length && !ended) {
-            const read = await call(fs.read, fd, bytes, length, bytes.length - length, length);
+        while (length < want && !ended) {
+            const read = await call(fs.read, fd, bytes, length, want - length, length);
             length += read;
             ended = read === 0;
         }
+        ended = ended || length < tool.span;
         const start = bytes.subarray(0, length);
         const at = tool.after(start, size);
         let next = null;
