@@ -25,11 +25,12 @@ ci_needs=(
 )
 # The page and the npm package, and their tests: installed without their
 # recommends, since Chromium's alone would add a desktop's worth. emscripten
-# brings Node.js and acorn. (npm only where no npm is there: a Node.js that
-# is not Debian's own brings its own npm, and refuses Debian's.)
+# brings Node.js and acorn; esbuild bundles the scripts; TypeScript checks the
+# package's types. (npm only where no npm is there: a Node.js that is not
+# Debian's own brings its own npm, and refuses Debian's.)
 web_needs=(
-    emcmake:emscripten npm:npm chromium:chromium chromedriver:chromium-driver
-    /usr/lib/python3/dist-packages/selenium:python3-selenium
+    emcmake:emscripten npm:npm esbuild:esbuild tsc:node-typescript chromium:chromium
+    chromedriver:chromium-driver /usr/lib/python3/dist-packages/selenium:python3-selenium
 )
 # Wine, installed on its own (.ci/run says why).
 wine_needs=(wine:wine wine:wine64)
