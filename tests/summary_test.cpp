@@ -137,7 +137,8 @@ std::string line_of(const ListedProgram &p) {
 }
 
 // The summary of a file, as the page and the library make it: the tool run
-// on it, watched; then its first 64 KiB, its size and the exit status.
+// on it, watched; then its start (and what follows a longer ID3v2 tag), its
+// size and the exit status.
 const FileSummary &summary_of(const Bytes &bytes, long long size) {
     FILE *f = memory_file(bytes.data(), bytes.size());
     EXPECT_NE(f, nullptr);
