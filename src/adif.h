@@ -44,7 +44,8 @@ enum {
     ADIF_PCE_BITS_MOST =
         LEN_ADIF_BF + LEN_TAG + LEN_PROFILE + LEN_SAMP_IDX + 3 * LEN_NUM_ELE + LEN_NUM_LFE +
         LEN_NUM_DAT + LEN_NUM_CCE + 2 * (LEN_MIX_PRES + LEN_TAG) + LEN_MIX_PRES + LEN_MMIX_IDX +
-        LEN_PSUR_ENAB + (4 * ((1 << LEN_NUM_ELE) - 1)) * (LEN_ELE_IS_CPE + LEN_TAG) +
+        LEN_PSUR_ENAB +
+        (3 * ((1 << LEN_NUM_ELE) - 1) + (1 << LEN_NUM_CCE) - 1) * (LEN_ELE_IS_CPE + LEN_TAG) +
         ((1 << LEN_NUM_LFE) - 1) * LEN_TAG + ((1 << LEN_NUM_DAT) - 1) * LEN_TAG + 7 +
         LEN_COMMENT_BYTES + ((1 << LEN_COMMENT_BYTES) - 1) * LEN_BYTE,
     ADIF_HEADER_MOST =

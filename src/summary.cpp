@@ -189,7 +189,7 @@ int file_kind(const unsigned char *start, size_t count, const unsigned char *nex
     if (kind == KIND_ID3) {
         size_t tag = id3_tag_length(start, count);
         *after = KIND_UNKNOWN;
-        int following = tag < count      ? signature(start + tag, count - tag)
+        int following = tag < count    ? signature(start + tag, count - tag)
                         : next != NULL ? signature(next, next_count)
                                        : KIND_UNKNOWN;
         *after = following == KIND_ID3 ? KIND_UNKNOWN : following;
@@ -371,8 +371,9 @@ void note_program(int tag, int) {
 void summarize(int status, const unsigned char *start, size_t count, const unsigned char *next,
                size_t next_count, long long size) {
     FileSummary *f = &file_summary;
-    f->kind = status == STATUS_FAILED ? KIND_NONE
-                                      : file_kind(start, count, next, next_count, size, &f->after_tag);
+    f->kind = status == STATUS_FAILED
+                  ? KIND_NONE
+                  : file_kind(start, count, next, next_count, size, &f->after_tag);
     f->radio_log = f->kind == KIND_TEXT && holds_end_of_header(start, count);
     int magic = strncmp(adif_header.adif_id, "ADIF", LEN_ADIF_ID) == 0;
     f->read_as_header = status != STATUS_FAILED && magic;

@@ -251,8 +251,11 @@ TEST(Summary, KindFromTheFirstBytes) {
         {"ID3 whose audio lies past what was read, read apart",
          std::string("ID3\x03\0\0\0\x06\0\0", 10) + "xy", 100000, KIND_ID3, KIND_ADTS,
          "\xff\xf1\x50\x80"},
-        {"ID3, then an MP4 read apart", std::string("ID3\x03\0\0\0\x06\0\0", 10), 200000,
-         KIND_ID3, KIND_MP4, std::string("\0\0\0\x20" "ftypM4A ", 12)},
+        {"ID3, then an MP4 read apart", std::string("ID3\x03\0\0\0\x06\0\0", 10), 200000, KIND_ID3,
+         KIND_MP4,
+         std::string("\0\0\0\x20"
+                     "ftypM4A ",
+                     12)},
         {"ID3, then a second tag read apart", std::string("ID3\x03\0\0\0\x06\0\0", 10), 200000,
          KIND_ID3, KIND_UNKNOWN, id3},
         {"ID3 with a footer",
@@ -491,7 +494,8 @@ TEST(Summary, WhatAFileIsInWords) {
         const unsigned char *bytes = (const unsigned char *)c.bytes;
         reset_tool(nullptr, 0);
         reset_summary();
-        summarize(STATUS_INCOMPLETE, bytes, strlen(c.bytes), nullptr, 0, (long long)strlen(c.bytes));
+        summarize(STATUS_INCOMPLETE, bytes, strlen(c.bytes), nullptr, 0,
+                  (long long)strlen(c.bytes));
         EXPECT_STREQ(kind_name(&file_summary, text, sizeof text), c.name);
         const char *phrase = kind_phrase(&file_summary, text, sizeof text);
         EXPECT_EQ(strncmp(phrase, c.phrase, strlen(c.phrase)), 0) << phrase;

@@ -45,17 +45,16 @@ extern "C" EMSCRIPTEN_KEEPALIVE int adifinfo_next_size(void) {
 // adifinfo_start() start, or 0: where it is count or more, the host reads
 // what follows the tag at this offset into adifinfo_next().
 extern "C" EMSCRIPTEN_KEEPALIVE double adifinfo_tag_length(int count) {
-    return (double)id3_tag_length(file_start, count > 0 && (size_t)count <= sizeof file_start
-                                                  ? (size_t)count
-                                                  : 0);
+    return (double)id3_tag_length(
+        file_start, count > 0 && (size_t)count <= sizeof file_start ? (size_t)count : 0);
 }
 
 // The summary of the run just made, which ended with status, of a file whose
 // first count bytes are at adifinfo_start(), with next_count bytes after its
 // tag at adifinfo_next() (0: none read), and whose size is size bytes (-1:
 // not known): JSON, ending in a NUL; NULL where it does not fit.
-extern "C" EMSCRIPTEN_KEEPALIVE const char *adifinfo_summarize(int status, int count, int next_count,
-                                                                double size) {
+extern "C" EMSCRIPTEN_KEEPALIVE const char *adifinfo_summarize(int status, int count,
+                                                               int next_count, double size) {
     bool has_next = next_count > 0 && (size_t)next_count <= sizeof file_next;
     summarize(status, file_start,
               count > 0 && (size_t)count <= sizeof file_start ? (size_t)count : 0,
