@@ -11,10 +11,11 @@
 // its host for the eleven things that ADIFINFO_IMPORTS names (the C
 // library's few system calls, and one of the tool's own, in
 // src/platform.cpp), answered here in a few lines each, where emscripten's
-// runtime would build a whole file system first. The file named on the command line is opened by the host and read
-// through a reader it supplies, only as far as the tool asks; what the tool
-// writes to standard output is taken as bytes: the report is bytes, not
-// text, and a comment need not be UTF-8.
+// runtime would build a whole file system first. The file named on the
+// command line is opened by the host and read through a reader it supplies,
+// only as far as the tool asks; what the tool writes to standard output is
+// taken as bytes: the report is bytes, not text, and a comment need not be
+// UTF-8.
 import {ADIFINFO_WASM} from './wasm.js';
 
 // What a file is, in four words, each with the exit statuses it goes with
@@ -189,11 +190,12 @@ function utf8(text) {
 }
 
 // startAdifinfo(compiled) makes an instance of the tool: {run(options),
-// span, nextSpan, after(start, size), summarize(status, start, size, next)}. run({args, input, terminal}) runs the
-// tool with the command line args (the words after the program's name, each
-// a string or its bytes) and returns {status, output, errors}: its exit
-// status and the bytes it wrote to standard output and to standard error.
-// Runs are synchronous, and so one after another. summarize gives the
+// span, nextSpan, after(start, size), summarize(status, start, size, next)}.
+// run({args, input, terminal}) runs the tool with the command line args
+// (the words after the program's name, each a string or its bytes) and
+// returns {status, output, errors}: its exit status and the bytes it wrote
+// to standard output and to standard error. Runs are synchronous, and so one
+// after another. summarize gives the
 // summary (describe) of the file of the last run, which ended with status:
 // start, the file's first bytes (span of them serve: as many as were read
 // of it), size, its size in bytes (-1 where not known), and next, where

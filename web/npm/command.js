@@ -18,7 +18,7 @@ import fs from 'node:fs';
 
 import {adifinfoCode, startAdifinfo} from '../run.js';
 
-const REPLACEMENT = [0xef, 0xbf, 0xbd];
+const REPLACEMENT = Buffer.from('\ufffd'); // EF BF BD
 
 // The words after the script's name: on Linux, their own bytes, from
 // /proc/self/cmdline, where they are the last of its words and read as
@@ -43,13 +43,6 @@ function commandLine() {
     return args.map((arg) => Buffer.from(arg));
 }
 
-function holdsReplacement(bytes) {
-    for (let at = bytes.indexOf(REPLACEMENT[0]); at >= 0; at = bytes.indexOf(REPLACEMENT[0], at + 1))
-        if (bytes[at + 1] === REPLACEMENT[1] && bytes[at + 2] === REPLACEMENT[2])
-            return true;
-    return false;
-}
-
 // Whether the program began with standard output closed: Node.js then puts
 // /dev/null there, opened for reading and writing, where a shell's
 // redirection opens it for writing alone. (Linux; elsewhere, no.)
@@ -66,7 +59,8 @@ function outputWasClosed() {
 
 // Whether standard output is a terminal. Node.js's tty module, which tells,
 // takes longer to load than the tool takes to run: it is asked only where
-// standard output is a character device, as every terminal is.
+// standard output is a character device, as every terminal is. (The command
+// is bundled as CommonJS, whose require loads it only then.)
 function terminal() {
     try {
         return fs.fstatSync(1).isCharacterDevice() && require('tty').isatty(1);
@@ -91,7 +85,7 @@ function writeAll(fd, bytes) {
 function main() {
     const words = commandLine();
     let input = null;
-    if (words.length > 0 && !holdsReplacement(words[0])) {
+    if (words.length > 0 && !words[0].includes(REPLACEMENT)) {
         try {
             const fd = fs.openSync(words[0], 'r');
             input = (into) => fs.readSync(fd, into, 0, into.length, null);
