@@ -228,6 +228,17 @@ async function main() {
         assert.strictEqual((await inspect(name.toString())).status, 2, 'its U+FFFD look-alike is another name');
     });
 
+    // Devices, read as native reads them: one that gives nothing, and one
+    // that never ends.
+    for (const device of ['/dev/null', '/dev/zero']) {
+        await row(`the device ${device}`, async () => {
+            const result = await inspect(device);
+            const native = childProcess.spawnSync(tool, [device]);
+            assert.deepStrictEqual([result.status, result.report.toString('latin1')],
+                                   [native.status, native.stdout.toString('latin1')]);
+        });
+    }
+
     // A name longer than the module's stack: "cant open", as native.
     await row('a name of 70,000 bytes', async () => {
         const name = 'a'.repeat(70000);
@@ -319,6 +330,7 @@ async function main() {
         ['a name not UTF-8', badWord, '', names, {installed: 'native', else: refused}, () => fs.copyFileSync(example, bad)],
         ['the look-alike', '"$1"', '', alike, {else: refused}],
         ['a closed standard output', '"$1"', '>&-', example, {else: 'native'}],
+        ['a name of 70,000 bytes', '"$1"', '', 'a'.repeat(70000), {else: 'native'}],
     ];
     for (const [name, word, redirect, argument, expected, first] of runs) {
         if (first)
