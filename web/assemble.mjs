@@ -112,6 +112,8 @@ async function main() {
     fs.mkdirSync(path.join(o.work, 'npm'), {recursive: true});
     for (const file of ['run.js', 'page.js', 'npm/library.js', 'npm/node.js', 'npm/browser.js', 'npm/command.js'])
         fs.copyFileSync(path.join(web, file), path.join(o.work, file));
+    // ES modules, as Node.js 18 takes a .js file only where package.json says so.
+    fs.writeFileSync(path.join(o.work, 'package.json'), '{"type": "module"}\n');
     const wasm = fs.readFileSync(o.module.replace(/\.js$/, '.wasm'));
     fs.writeFileSync(path.join(o.work, 'wasm.js'),
                      '// The tool\'s WebAssembly module, as base64: made by web/assemble.mjs.\n' +
