@@ -12,8 +12,8 @@
 // <body data-reported> counts the files reported since the last Clear.
 // window.adifinfo also gives the four words (words, and meanings) and
 // textAsWritten, as the page uses them.
-import {ADIFINFO_WORDS, adifinfoCode, describe, readBlobNext, readBlobStart, readerOf, reportAdifinfo, startAdifinfo,
-        textAsWritten} from './run.js';
+import {ADIFINFO_WORDS, adifinfoCode, describe, readBlob, readerOf, reportAdifinfo, startAdifinfo, textAsWritten} from
+    './run.js';
 
 (function () {
     // Files being read while the tool runs.
@@ -367,23 +367,18 @@ import {ADIFINFO_WORDS, adifinfoCode, describe, readBlobNext, readBlobStart, rea
 
     // The start of a file, as bytes, and whether the file ends there, its
     // size, and what follows an ID3v2 tag that runs past the start; or why it
-    // could not be read (readBlobStart).
+    // could not be read (readBlob).
     async function readStart(entry) {
         if (entry.reason !== undefined)
             return {reason: entry.reason};
-        let span;
+        let made;
         try {
-            span = (await tool()).span;
+            made = await tool();
         } catch (error) {
             return {reason: 'the tool could not run here: ' + (error && error.message ? error.message : error)};
         }
         try {
-            const start = await readBlobStart(entry.file, span);
-            // A file read to its end is as long as what was read: only a
-            // longer one's size is asked for.
-            const size = start.ended ? start.bytes.length : entry.file.size;
-            const next = start.ended ? null : await readBlobNext(await tool(), entry.file, start.bytes);
-            return {...start, size, next};
+            return await readBlob(made, entry.file);
         } catch (error) {
             // The browser says no more than that it failed: a folder given
             // as a file fails so, as does a file that went away or changed.

@@ -422,12 +422,20 @@ async function readBlobStart(blob, span) {
     }
 }
 
-// What follows an ID3v2 tag that runs past the start of a Blob, where
-// tool.after asks for it: at most tool.nextSpan bytes, or null.
-async function readBlobNext(tool, blob, start) {
-    const at = tool.after(start, blob.size);
-    return at < 0 ? null : new Uint8Array(await blob.slice(at, at + tool.nextSpan).arrayBuffer());
+// A Blob (a File too) as the page and the library read it for the tool:
+// readBlobStart's {bytes, ended, delivered}, with its size (a file read to
+// its end is as long as what was read: only a longer one's is asked for),
+// and next: what follows an ID3v2 tag that runs past the start, where
+// tool.after asks for it (at most tool.nextSpan bytes), or null. A failed
+// read throws.
+async function readBlob(tool, blob) {
+    const start = await readBlobStart(blob, tool.span);
+    if (start.ended)
+        return {...start, size: start.bytes.length, next: null};
+    const at = tool.after(start.bytes, blob.size);
+    const next = at < 0 ? null : new Uint8Array(await blob.slice(at, at + tool.nextSpan).arrayBuffer());
+    return {...start, size: blob.size, next};
 }
 
 export {ADIFINFO_WORDS, ADIFINFO_IMPORTS, textAsWritten, describe, adifinfoCode, startAdifinfo, readerOf,
-        reportAdifinfo, readBlobStart, readBlobNext};
+        reportAdifinfo, readBlob};

@@ -19,8 +19,8 @@
 // runs take turns on one instance of the module, each its own whole run of
 // the tool. Nothing of the host's is touched: no listener left, no exit
 // status, no argument, no warning.
-import {ADIFINFO_WORDS, adifinfoCode, readBlobNext, readBlobStart, readerOf, reportAdifinfo, startAdifinfo,
-        textAsWritten} from '../run.js';
+import {ADIFINFO_WORDS, adifinfoCode, readBlob, readerOf, reportAdifinfo, startAdifinfo, textAsWritten} from
+    '../run.js';
 
 const TAKEN = 'a path (a string, a file: URL, or {path: bytes} for a name that is not UTF-8) or the contents ' +
               'of a file (a Uint8Array or a Buffer, an ArrayBuffer, a Blob or a File)';
@@ -100,10 +100,9 @@ function fromBytes(tool, bytes, size) {
 
 async function fromBlob(tool, blob, size) {
     try {
-        const start = await readBlobStart(blob, tool.span);
-        const next = start.ended ? null : await readBlobNext(tool, blob, start.bytes);
-        return {input: () => readerOf(start.bytes, start.ended, null), start: start.bytes,
-                size: size !== undefined ? size : start.ended ? start.bytes.length : blob.size, next};
+        const read = await readBlob(tool, blob);
+        return {input: () => readerOf(read.bytes, read.ended, null), start: read.bytes,
+                size: size !== undefined ? size : read.size, next: read.next};
     } catch (error) {
         // A File that went away or changed: the tool's first read fails.
         return {input: () => readerOf(new Uint8Array(0), false, error), start: new Uint8Array(0), size: -1, next: null};
