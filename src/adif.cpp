@@ -12,15 +12,12 @@
 
 ADIF_Header adif_header;
 ProgConfig prog_config;
-static void (*element_watch)(int tag, int n);
+static ElementWatch element_watch;
 
-void watch_elements(void (*watch)(int tag, int n)) {
-    element_watch = watch;
-}
-
-void reset_records(void) {
+void reset_records(ElementWatch watch) {
     adif_header = ADIF_Header();
     prog_config = ProgConfig();
+    element_watch = watch;
 }
 
 // One labelled number of the report.
@@ -85,8 +82,8 @@ int get_prog_config(ProgConfig *p) {
 
 // One program config element, with the buffer fullness before it, and its
 // block of the report. n is the number of elements in the file: the block
-// shows it, not its own position.
-static void get_pce_section(int n) {
+// shows it, not its own position (index, 0 for the first).
+static void get_pce_section(int index, int n) {
     ProgConfig *p = &prog_config;
 
     p->buffer_fullness = adif_header.bitstream_type == 0 ? getbits(LEN_ADIF_BF) : 0;
@@ -108,7 +105,7 @@ static void get_pce_section(int n) {
     print_value("p->matrix_mix.present", p->matrix_mix.present);
     print_comment(p->comments);
     if (element_watch != NULL)
-        element_watch(tag, n);
+        element_watch(tag, index, n);
 }
 
 int get_adif_header(void) {
@@ -142,7 +139,7 @@ int get_adif_header(void) {
     int n = getbits(LEN_NUM_PCE) + 1;
     printf("%s %d\n", "number of PCE", n);
     for (int i = 0; i < n; i++)
-        get_pce_section(n);
+        get_pce_section(i, n);
 
     return 1;
 }

@@ -52,12 +52,20 @@ enum {
         (ADIF_HEADER_BITS_FIXED + (1 << LEN_NUM_PCE) * ADIF_PCE_BITS_MOST + 7) / 8, // bytes
 };
 
+// What the field widths allow: the most program config elements, the slots
+// of an element list (its count can reach one less), the longest comment.
+enum {
+    PCE_MOST = 1 << LEN_NUM_PCE,
+    LIST_SLOTS = 1 << LEN_NUM_ELE,
+    COMMENT_MOST = (1 << LEN_COMMENT_BYTES) - 1,
+};
+
 // One list of elements of a kind. Entries beyond num_ele keep whatever an
 // earlier program config element left there.
 struct EleList {
-    int32_t num_ele;        // number of entries, 0 to 15
-    int32_t ele_is_cpe[16]; // per entry: channel pair (coupling: independent switching)
-    int32_t ele_tag[16];    // per entry: element instance tag
+    int32_t num_ele;                // number of entries, 0 to 15
+    int32_t ele_is_cpe[LIST_SLOTS]; // per entry: channel pair (coupling: independent switching)
+    int32_t ele_tag[LIST_SLOTS];    // per entry: element instance tag
 };
 
 // One mixdown descriptor. ele_tag and pseudo_enab are written only when
@@ -82,8 +90,8 @@ struct ProgConfig {
     MIXdown mono_mix;
     MIXdown stereo_mix;
     MIXdown matrix_mix;
-    char comments[257];      // up to 255 comment bytes, then a NUL
-    int32_t buffer_fullness; // 0 when the bitstream type is 1
+    char comments[COMMENT_MOST + 2]; // up to 255 comment bytes, then a NUL
+    int32_t buffer_fullness;         // 0 when the bitstream type is 1
 };
 
 // The fixed part of the ADIF header.
@@ -95,15 +103,21 @@ struct ADIF_Header {
     int32_t home;
     int32_t bitstream_type; // 0: a buffer fullness precedes each PCE
     int32_t bitrate;        // as read, 23 bits
-    int32_t num_pce;        // unused: the count is kept in a local
-    int32_t prog_tags[16];  // unused
 };
 
 extern ADIF_Header adif_header;
 extern ProgConfig prog_config;
 
-// Zeroes both records, as a new process finds them.
-void reset_records(void);
+// What a host that shows more than the report (the page) is told after each
+// program config element is read and its block printed, while adif_header
+// and prog_config hold what was read: the element's tag, its place among
+// them (0 for the first) and how many the header announces. It is how the
+// host gets the tool's own reading of every element.
+typedef void (*ElementWatch)(int tag, int index, int count);
+
+// Zeroes both records, as a new process finds them, and has watch (NULL:
+// nothing, as the tool has it) told of each element of the next reading.
+void reset_records(ElementWatch watch);
 
 // Reads the ADIF header and every program config element from the bit
 // reader, printing the report as it goes. Returns -1 when the identification
@@ -113,12 +127,5 @@ int get_adif_header(void);
 // Reads one program config element into p, from its element instance tag to
 // its last comment byte, and returns the tag.
 int get_prog_config(ProgConfig *p);
-
-// Has watch called after each program config element is read and its block
-// printed, with the element's tag and the number of elements, while
-// adif_header and prog_config hold what was read: how a host that shows more
-// than the report (the page) gets the tool's own reading of every element.
-// NULL, as the tool has it, calls nothing.
-void watch_elements(void (*watch)(int tag, int n));
 
 #endif

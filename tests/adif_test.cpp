@@ -89,7 +89,7 @@ const Bytes every_list = bytes_of_bits({
 
 TEST(Records, HoldEveryFieldOfAHandBuiltHeader) {
     FILE *f = file_of(every_list);
-    reset_tool(f, 0);
+    reset_tool(f, 0, nullptr);
     std::string report = capture_stdout([] { EXPECT_EQ(get_adif_header(), 1); });
     EXPECT_FALSE(overran());
     fclose(f);
@@ -184,30 +184,34 @@ FILE *unreadable(const Bytes &) {
     return f;
 }
 
-struct StatusCase {
+struct ReadingCase {
     const char *name;
     Bytes bytes;
-    int status;
+    int reading;
+    int status; // the exit status that README.md gives it
     FILE *(*open)(const Bytes &) = file_of;
 };
 
-TEST(Status, TellsWholeFromCut) {
-    const StatusCase cases[] = {
-        {"whole header, nothing after it", worked_example, STATUS_COMPLETE},
-        {"whole header, audio after it", plus(worked_example, {0x21, 0x10, 0x05}), STATUS_COMPLETE},
-        {"last comment byte missing", cut(worked_example, 30), STATUS_INCOMPLETE},
-        {"cut inside the comment count", cut(worked_example, 28), STATUS_INCOMPLETE},
-        {"cut inside the copyright identifier", cut(worked_example, 9), STATUS_INCOMPLETE},
-        {"an empty file", {}, STATUS_INCOMPLETE},
+TEST(Reading, SaysHowItEndedAndTheStatusFollows) {
+    const ReadingCase cases[] = {
+        {"whole header, nothing after it", worked_example, READING_WHOLE, 0},
+        {"whole header, audio after it", plus(worked_example, {0x21, 0x10, 0x05}), READING_WHOLE,
+         0},
+        {"last comment byte missing", cut(worked_example, 30), READING_CUT_SHORT, 1},
+        {"cut inside the comment count", cut(worked_example, 28), READING_CUT_SHORT, 1},
+        {"cut inside the copyright identifier", cut(worked_example, 9), READING_CUT_SHORT, 1},
+        {"an empty file", {}, READING_NOT_ADIF, 1},
+        {"another magic", {'A', 'D', 'I', 'X', 0x80, 0, 0, 0}, READING_NOT_ADIF, 1},
         // Reported as no bytes are, but not taken for a file without the magic.
-        {"a stream that cannot be read", {}, STATUS_FAILED, unreadable},
+        {"a stream that cannot be read", {}, READING_UNREADABLE, 2, unreadable},
     };
-    for (const StatusCase &c : cases) {
+    for (const ReadingCase &c : cases) {
         FILE *f = c.open(c.bytes);
-        reset_tool(nullptr, 0);
-        int status = -1;
-        std::string report = capture_stdout([&] { status = inspect(f); });
-        EXPECT_EQ(status, c.status) << c.name;
+        reset_tool(nullptr, 0, nullptr);
+        int reading = -1;
+        std::string report = capture_stdout([&] { reading = inspect(f); });
+        EXPECT_EQ(reading, c.reading) << c.name;
+        EXPECT_EQ(exit_status(reading), c.status) << c.name;
         if (c.bytes.empty()) {
             EXPECT_EQ(report, "Bad ADIF header ID\n") << c.name;
         }
@@ -241,11 +245,11 @@ TEST(Terminal, BytesThatCouldDriveItAreEscaped) {
         {std::string("ab\0\x1b", 4), "ab"},
     };
     for (const EscapeCase &c : cases) {
-        reset_tool(nullptr, 1);
+        reset_tool(nullptr, 1, nullptr);
         EXPECT_EQ(capture_stdout([&] { print_text(c.text.c_str()); }), c.shown) << c.shown;
 
         FILE *f = file_of(with_comment(c.text));
-        reset_tool(f, 1);
+        reset_tool(f, 1, nullptr);
         std::string report = capture_stdout([] { get_adif_header(); });
         fclose(f);
         std::string last = report.substr(report.rfind("Comment: "));

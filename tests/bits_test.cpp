@@ -80,7 +80,7 @@ class ReaderTest : public testing::TestWithParam<ReaderCase> {};
 TEST_P(ReaderTest, FollowsScript) {
     const ReaderCase &c = GetParam();
     FILE *f = file_of(c.bytes);
-    reset_tool(f, 0);
+    reset_tool(f, 0, nullptr);
     for (size_t i = 0; i < c.ops.size(); i++) {
         const Op &op = c.ops[i];
         if (op.kind == 'r')
@@ -119,7 +119,7 @@ TEST(ReaderProperty, MatchesBitByBitReading) {
         };
 
         FILE *f = file_of(bytes);
-        reset_tool(f, 0);
+        reset_tool(f, 0, nullptr);
         size_t pos = 0;
         for (int step = 0; step < 40; step++) {
             if (rng() % 6 == 0) {

@@ -7,6 +7,8 @@
 // a failure.
 #include "cli.h"
 #include "helpers.h"
+#include "host.h"
+#include "kinds.h"
 #include "summary.h"
 
 #include <algorithm>
@@ -195,17 +197,20 @@ std::string report_of(const Header &h) {
 }
 
 struct Outcome {
-    int status;
+    int reading;
     std::string report;
 };
+
+// What a test has told of each element as the tool reads it (NULL: none).
+ElementWatch watched;
 
 // The tool's entry on bytes held in memory.
 Outcome run(const Bytes &bytes) {
     FILE *in = memory_file(bytes.data(), bytes.size());
     EXPECT_NE(in, nullptr);
-    reset_tool(in, 0);
+    reset_tool(in, 0, watched);
     Outcome r;
-    r.report = capture_stdout([&] { r.status = inspect(in); });
+    r.report = capture_stdout([&] { r.reading = inspect(in); });
     fclose(in);
     return r;
 }
@@ -232,7 +237,7 @@ TEST(RoundTrip, TheLargestHeaderFitsTheMost) {
     EXPECT_LE(file.size(), (size_t)ADIF_HEADER_MOST);
     EXPECT_GE(file.size() + (1 << LEN_NUM_PCE) * 7 / 8, (size_t)ADIF_HEADER_MOST);
     file.resize(ADIF_HEADER_MOST, 0);
-    EXPECT_EQ(run(file).status, STATUS_COMPLETE);
+    EXPECT_EQ(run(file).reading, READING_WHOLE);
 }
 
 TEST(RoundTrip, RandomHeadersReadBackAsWritten) {
@@ -256,18 +261,18 @@ TEST(RoundTrip, RandomHeadersReadBackAsWritten) {
 
         // A file that is the header and nothing more is whole too.
         Outcome bare = run(Bytes(file.begin(), file.begin() + (long)header_size));
-        ASSERT_EQ(bare.status, STATUS_COMPLETE);
+        ASSERT_EQ(bare.reading, READING_WHOLE);
         ASSERT_EQ(bare.report, report_of(h));
         // The summary counts what was written: the header's length, and each
         // element's channels at each place, a pair's two. (A random header
         // may now and then be text, which has no programs.)
         Bytes header(file.begin(), file.begin() + (long)header_size);
-        start_summary();
-        Outcome noted = run(header);
-        watch_elements(nullptr);
-        summarize(noted.status, header.data(), header.size(), nullptr, 0, (long long)header.size());
+        FILE *in = memory_file(header.data(), header.size());
+        intake_from(header.data(), header.size(), -1);
+        capture_stdout([&] { summarized_run(in, 0); });
+        fclose(in);
         if (file_summary.kind != KIND_TEXT) {
-            ASSERT_EQ(file_summary.header_bytes, (long)header_size);
+            ASSERT_EQ(file_summary.header_bytes, (long long)header_size);
             ASSERT_EQ(file_summary.count, (int)h.elements.size());
             for (size_t i = 0; i < h.elements.size(); i++) {
                 const ProgramSummary &p = file_summary.programs[i];
@@ -275,6 +280,7 @@ TEST(RoundTrip, RandomHeadersReadBackAsWritten) {
                 for (int k = 0; k < 3; k++)
                     for (int j = 0; j < h.elements[i].lists[k].count; j++)
                         at[k] += 1 + h.elements[i].lists[k].cpe[j];
+                EXPECT_EQ(p.tag, h.elements[i].tag) << "element " << i;
                 EXPECT_EQ(p.front, at[0]) << "element " << i;
                 EXPECT_EQ(p.side, at[1]) << "element " << i;
                 EXPECT_EQ(p.back, at[2]) << "element " << i;
@@ -286,14 +292,17 @@ TEST(RoundTrip, RandomHeadersReadBackAsWritten) {
         // read, before the next overwrites the record.
         static std::vector<Element> seen;
         static std::vector<int> counts;
+        static std::vector<int> places;
         seen.clear();
         counts.clear();
-        watch_elements([](int tag, int n) {
+        places.clear();
+        watched = [](int tag, int index, int n) {
             Element e{};
             e.tag = tag;
             e.profile = prog_config.profile;
             e.rate = prog_config.sampling_rate_idx;
             counts.push_back(n);
+            places.push_back(index);
             const EleList *lists[3] = {&prog_config.front, &prog_config.side, &prog_config.back};
             for (int k = 0; k < 3; k++) {
                 e.lists[k].count = lists[k]->num_ele;
@@ -303,10 +312,10 @@ TEST(RoundTrip, RandomHeadersReadBackAsWritten) {
             e.comment.assign(prog_config.comments,
                              prog_config.comments + strlen(prog_config.comments));
             seen.push_back(e);
-        });
+        };
         Outcome whole = run(file);
-        watch_elements(nullptr);
-        ASSERT_EQ(whole.status, STATUS_COMPLETE);
+        watched = nullptr;
+        ASSERT_EQ(whole.reading, READING_WHOLE);
         ASSERT_EQ(whole.report, report_of(h));
         ASSERT_EQ(seen.size(), h.elements.size());
         for (size_t i = 0; i < seen.size(); i++) {
@@ -315,6 +324,7 @@ TEST(RoundTrip, RandomHeadersReadBackAsWritten) {
             EXPECT_EQ(seen[i].profile, e.profile) << "element " << i;
             EXPECT_EQ(seen[i].rate, e.rate) << "element " << i;
             EXPECT_EQ(counts[i], (int)h.elements.size()) << "element " << i;
+            EXPECT_EQ(places[i], (int)i) << "element " << i;
             for (int k = 0; k < 3; k++) {
                 ASSERT_EQ(seen[i].lists[k].count, e.lists[k].count) << "element " << i;
                 for (int j = 0; j < e.lists[k].count; j++)
@@ -354,9 +364,10 @@ TEST(RoundTrip, RandomHeadersReadBackAsWritten) {
             padded.resize(file.size(), 0);
             Outcome short_run = run(head);
             Outcome padded_run = run(padded);
-            ASSERT_EQ(short_run.status, STATUS_INCOMPLETE) << "cut at " << cut;
+            ASSERT_EQ(short_run.reading, cut >= 4 ? READING_CUT_SHORT : READING_NOT_ADIF)
+                << "cut at " << cut;
             ASSERT_EQ(short_run.report, padded_run.report) << "cut at " << cut;
-            ASSERT_EQ(padded_run.status, cut >= 4 ? STATUS_COMPLETE : STATUS_INCOMPLETE)
+            ASSERT_EQ(padded_run.reading, cut >= 4 ? READING_WHOLE : READING_NOT_ADIF)
                 << "cut at " << cut;
         }
     }

@@ -1,72 +1,84 @@
 // SPDX-License-Identifier: MIT
 // The module's entry, in place of the tool's own main: one instance of the
 // module runs the tool on file after file, as a process a file would. Each
-// run is the tool's whole run (adifinfo_main puts all of its state back
+// run is the tool's whole run (adifinfo_run puts all of its state back
 // first), and the file it opened is closed after it, as a process's end
-// would close it. Each program config element, as the tool reads it, is
-// noted for the summary (src/summary.h) that the page and the library show
-// beside the report; the host (web/run.js) asks for it after the run, giving
-// the start of the file and its size, and gets it as JSON, by name.
-#include "adif.h"
+// would close it.
+//
+// The command runs main. The page and the library first read what the
+// summary wants of the file (src/intake.h), then run adifinfo_inspect,
+// which notes each program config element as the tool reads it and makes
+// the summary (src/summary.h) as JSON: the library's result, by name.
 #include "bits.h"
 #include "cli.h"
+#include "intake.h"
 #include "summary.h"
+#include "text.h"
 
 #include <emscripten.h>
 #include <stdio.h>
 
-// The start of the file, written here by the host, as much of it as the
-// page and the library read; and the bytes after an ID3v2 tag that runs past
-// it, where the host read them.
-static unsigned char file_start[START_SPAN];
-static unsigned char file_next[NEXT_SPAN];
-// The summary as JSON: 16 programs, each with a comment of 255 bytes that
-// take six characters each, fit with room to spare.
-static char summary[49152];
+static char summary[SUMMARY_JSON_MOST];
 
-// Where the host writes the start of the file, and how much of it fits.
-extern "C" EMSCRIPTEN_KEEPALIVE unsigned char *adifinfo_start(void) {
-    return file_start;
+extern "C" EMSCRIPTEN_KEEPALIVE void adifinfo_intake_begin(double size) {
+    intake_begin((long long)size);
 }
 
-extern "C" EMSCRIPTEN_KEEPALIVE int adifinfo_start_size(void) {
-    return (int)sizeof file_start;
+extern "C" EMSCRIPTEN_KEEPALIVE double adifinfo_want_offset(void) {
+    return (double)intake_want().offset;
 }
 
-extern "C" EMSCRIPTEN_KEEPALIVE unsigned char *adifinfo_next(void) {
-    return file_next;
+extern "C" EMSCRIPTEN_KEEPALIVE int adifinfo_want_count(void) {
+    return (int)intake_want().count;
 }
 
-extern "C" EMSCRIPTEN_KEEPALIVE int adifinfo_next_size(void) {
-    return (int)sizeof file_next;
+extern "C" EMSCRIPTEN_KEEPALIVE unsigned char *adifinfo_intake_buffer(void) {
+    return intake_buffer();
 }
 
-// The length of the ID3v2 tag that the first count bytes at
-// adifinfo_start() start, or 0: where it is count or more, the host reads
-// what follows the tag at this offset into adifinfo_next().
-extern "C" EMSCRIPTEN_KEEPALIVE double adifinfo_tag_length(int count) {
-    return (double)id3_tag_length(
-        file_start, count > 0 && (size_t)count <= sizeof file_start ? (size_t)count : 0);
+extern "C" EMSCRIPTEN_KEEPALIVE void adifinfo_intake_took(int count, int ended) {
+    intake_took(count > 0 ? (size_t)count : 0, ended);
 }
 
-// The summary of the run just made, which ended with status, of a file whose
-// first count bytes are at adifinfo_start(), with next_count bytes after its
-// tag at adifinfo_next() (0: none read), and whose size is size bytes (-1:
-// not known): JSON, ending in a NUL; NULL where it does not fit.
-extern "C" EMSCRIPTEN_KEEPALIVE const char *adifinfo_summarize(int status, int count,
-                                                               int next_count, double size) {
-    bool has_next = next_count > 0 && (size_t)next_count <= sizeof file_next;
-    summarize(status, file_start,
-              count > 0 && (size_t)count <= sizeof file_start ? (size_t)count : 0,
-              has_next ? file_next : NULL, has_next ? (size_t)next_count : 0, (long long)size);
-    size_t length = summary_json(summary, sizeof summary);
-    return length > 0 ? summary : NULL;
+static ToolRun run(int argc, char **argv, ElementWatch watch) {
+    ToolRun done = adifinfo_run(argc, argv, watch);
+    if (bin != NULL)
+        fclose(bin); // the next run starts with none open (reset_tool)
+    bin = NULL;
+    return done;
+}
+
+// The tool's run on a file of which intake holds what the summary wants:
+// its exit status; the summary's JSON is then at adifinfo_summary().
+extern "C" EMSCRIPTEN_KEEPALIVE int adifinfo_inspect(int argc, char **argv) {
+    ToolRun done = run(argc, argv, note_program);
+    summarize(done);
+    if (summary_json(summary, sizeof summary) == 0)
+        summary[0] = '\0'; // cannot be: the buffer holds the largest summary
+    return done.status;
+}
+
+// The summary of the last adifinfo_inspect, as JSON, ending in a NUL.
+extern "C" EMSCRIPTEN_KEEPALIVE const char *adifinfo_summary(void) {
+    return summary;
+}
+
+// The four words and the kinds, as JSON: what the build gives the library
+// and the page.
+extern "C" EMSCRIPTEN_KEEPALIVE const char *adifinfo_words(void) {
+    static char words[4096];
+    return words_json(words, sizeof words) > 0 ? words : "";
+}
+
+// The n bytes at in, as written (src/text.h), in the size bytes at out:
+// the length, or -1 where they do not fit (n * AS_WRITTEN_PER_BYTE + 1 do).
+extern "C" EMSCRIPTEN_KEEPALIVE int adifinfo_as_written(const unsigned char *in, int n, char *out,
+                                                        int size) {
+    Out o = out_of(out, size > 0 ? (size_t)size : 0);
+    put_as_written(&o, in, n > 0 ? (size_t)n : 0);
+    return o.full ? -1 : (int)o.length;
 }
 
 int main(int argc, char **argv) {
-    start_summary();
-    int status = adifinfo_main(argc, argv);
-    if (bin != NULL)
-        fclose(bin); // the next run starts with none open (reset_tool)
-    return status;
+    return run(argc, argv, NULL).status;
 }
