@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "json.h"
 
-#include <math.h>
-#include <stdio.h>
 #include <string.h>
 
 void json_start(Json *j, char *at, size_t size) {
@@ -73,15 +71,9 @@ void json_int(Json *j, const char *key, long long value) {
     put_int(&j->out, value);
 }
 
-void json_double(Json *j, const char *key, double value) {
-    if (!isfinite(value)) {
-        json_null(j, key);
-        return;
-    }
-    char digits[32];
-    snprintf(digits, sizeof digits, "%.17g", value); // reads back as the same double
+void json_quotient(Json *j, const char *key, long long num, long long den) {
     begin_value(j, key);
-    put_text(&j->out, digits);
+    put_quotient(&j->out, num, den, QUOTIENT_PLACES_MOST, 1);
 }
 
 void json_bool(Json *j, const char *key, int value) {

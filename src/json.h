@@ -30,7 +30,7 @@ void json_close(Json *j);                                  // the innermost one 
 void json_string(Json *j, const char *key, const char *s); // NULL: null
 void json_bytes(Json *j, const char *key, const char *s, size_t n);
 void json_int(Json *j, const char *key, long long value);
-void json_double(Json *j, const char *key, double value); // not finite: null
+void json_quotient(Json *j, const char *key, long long num, long long den); // to 10^-9
 void json_bool(Json *j, const char *key, int value);
 void json_null(Json *j, const char *key);
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "out.h"
 
+#include <assert.h>
+
 Out out_of(char *at, size_t size) {
     if (size > 0)
         at[0] = '\0';
@@ -26,6 +28,48 @@ void put_text(Out *o, const char *s) {
 void put_bytes(Out *o, const char *s, size_t n) {
     for (size_t i = 0; i < n; i++)
         put_char(o, s[i]);
+}
+
+static long long power_of_ten(int places) {
+    long long scale = 1;
+    while (places-- > 0)
+        scale *= 10;
+    return scale;
+}
+
+// The quotient's whole part and its places' units, rounded: the remainder
+// times twice the scale stays below 2^61.
+static void quotient(long long num, long long den, int places, long long *whole, long long *units) {
+    assert(num >= 0 && den > 0 && den <= QUOTIENT_DIVISOR_MOST);
+    assert(places >= 0 && places <= QUOTIENT_PLACES_MOST);
+    long long scale = power_of_ten(places);
+    *whole = num / den;
+    *units = (num % den * scale * 2 + den) / (2 * den);
+    if (*units == scale) {
+        ++*whole;
+        *units = 0;
+    }
+}
+
+long long rounded_quotient(long long num, long long den, int places) {
+    long long whole, units;
+    quotient(num, den, places, &whole, &units);
+    return whole * power_of_ten(places) + units;
+}
+
+void put_quotient(Out *o, long long num, long long den, int places, int trim) {
+    long long whole, units;
+    quotient(num, den, places, &whole, &units);
+    put_int(o, whole);
+    char digits[QUOTIENT_PLACES_MOST];
+    int count = places;
+    for (int i = places - 1; i >= 0; i--, units /= 10)
+        digits[i] = (char)('0' + units % 10);
+    while (trim && count > 0 && digits[count - 1] == '0')
+        count--;
+    if (count > 0)
+        put_char(o, '.');
+    put_bytes(o, digits, (size_t)count);
 }
 
 void put_int(Out *o, long long value) {

@@ -24,4 +24,18 @@ void put_text(Out *o, const char *s); // up to its NUL
 void put_bytes(Out *o, const char *s, size_t n);
 void put_int(Out *o, long long value); // in decimal
 
+// The most decimal places of a quotient (put_quotient), and the largest
+// divisor it takes, for which its arithmetic fits 64 bits.
+enum { QUOTIENT_PLACES_MOST = 9 };
+const long long QUOTIENT_DIVISOR_MOST = 1LL << 30;
+
+// num / den (num >= 0, 0 < den <= QUOTIENT_DIVISOR_MOST) to the nearest
+// 10^-places (a half up), for places from 0 to QUOTIENT_PLACES_MOST: the
+// count of those units.
+long long rounded_quotient(long long num, long long den, int places);
+
+// The same in decimal, with its places; trim: without the zeros that end
+// them (and without the point where all are).
+void put_quotient(Out *o, long long num, long long den, int places, int trim);
+
 #endif

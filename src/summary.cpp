@@ -42,7 +42,7 @@ void summarize(ToolRun run) {
     // The audio after the header, in bits, over the bitrate: for a variable
     // rate, whose bitrate is its peak, the least it can last.
     f->timed = f->complete && f->bitrate > 0 && in->size >= f->header_bytes;
-    f->seconds = f->timed ? (double)(in->size - f->header_bytes) * 8 / f->bitrate : 0;
+    f->audio_bits = f->timed ? (in->size - f->header_bytes) * 8 : 0;
 }
 
 // A phrase, written by put into a buffer of its own, as a JSON string.
@@ -125,7 +125,7 @@ size_t summary_json(char *out, size_t size) {
         json_null(j, "variableRate");
     }
     if (f->timed) {
-        json_double(j, "durationSeconds", f->seconds);
+        json_quotient(j, "durationSeconds", f->audio_bits, f->bitrate);
         json_bool(j, "durationIsMinimum", f->variable);
     } else {
         json_null(j, "durationSeconds");
@@ -150,7 +150,7 @@ size_t summary_json(char *out, size_t size) {
     if (f->complete) {
         json_phrase(j, "bitrate", [&](Out *o) { put_bitrate(o, f->bitrate, f->variable); });
         json_phrase(j, "duration",
-                    [&](Out *o) { put_duration(o, f->timed, f->seconds, f->variable); });
+                    [&](Out *o) { put_duration(o, f->timed, f->audio_bits, f->bitrate, f->variable); });
     } else {
         json_null(j, "bitrate");
         json_null(j, "duration");
@@ -188,6 +188,8 @@ size_t words_json(char *out, size_t size) {
     for (int kind = KIND_NONE + 1; kind < KIND_COUNT; kind++)
         json_string(j, NULL, kind_key(kind));
     json_close(j);
+    json_int(j, "startSpan", START_SPAN);
+    json_int(j, "nextSpan", NEXT_SPAN);
     json_close(j);
     return json_finish(j);
 }

@@ -33,8 +33,8 @@ struct FileSummary {
     int32_t complete;       // the fields below are a whole header's
     int32_t bitrate;        // bits per second; 0: not given
     int32_t variable;       // the bitrate is a peak, not a constant rate
-    int32_t timed;          // seconds is known
-    double seconds;         // the audio after the header, at the bitrate
+    int32_t timed;          // how long the audio lasts is known:
+    long long audio_bits;   // the bits after the header, which last audio_bits / bitrate seconds
     long long header_bytes; // the header's length
     int32_t count;          // programs
     ProgramSummary programs[PCE_MOST];
@@ -65,8 +65,9 @@ enum {
 // its length, or 0 where out cannot hold it.
 size_t summary_json(char *out, size_t size);
 
-// The four words as a JSON array: {word, statuses, meaning} each; and the
-// kinds' keys. What the build gives the library and the page.
+// The four words, each {word, statuses, meaning}, the kinds' keys, and how
+// much of a file the intake reads, as JSON: {words, kinds, startSpan,
+// nextSpan}. What the build gives the library, the page and the types.
 size_t words_json(char *out, size_t size);
 
 #endif

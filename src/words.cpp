@@ -4,8 +4,6 @@
 #include "cli.h"
 #include "kinds.h"
 
-#include <math.h>
-#include <stdio.h>
 
 static const struct {
     const char *name;
@@ -196,31 +194,37 @@ void put_bitrate(Out *o, int32_t bitrate, int variable) {
     put_text(o, kind);
 }
 
-void put_seconds(Out *o, double seconds) {
-    char text[64];
-    // Rounded first, so that 59.96 s reads as 1 min 0 s, not 60.0 s.
-    if (seconds * 100 + 0.5 < 1000) {
-        snprintf(text, sizeof text, "%.2f s", seconds);
-    } else if (seconds * 10 + 0.5 < 600) {
-        snprintf(text, sizeof text, "%.1f s", seconds);
-    } else if (seconds + 0.5 < 3600) {
-        int whole = (int)(seconds + 0.5);
-        snprintf(text, sizeof text, "%d min %d s", whole / 60, whole % 60);
+void put_seconds(Out *o, long long bits, int32_t bitrate) {
+    // Rounded first, so that 59.96 s reads as 1 min 0 s, not 60.0 s; and
+    // from the bits and the bitrate themselves, so that nothing rounds twice.
+    if (rounded_quotient(bits, bitrate, 2) < 1000) {
+        put_quotient(o, bits, bitrate, 2, 0);
+        put_text(o, " s");
+    } else if (rounded_quotient(bits, bitrate, 1) < 600) {
+        put_quotient(o, bits, bitrate, 1, 0);
+        put_text(o, " s");
+    } else if (rounded_quotient(bits, bitrate, 0) < 3600) {
+        long long whole = rounded_quotient(bits, bitrate, 0);
+        put_int(o, whole / 60);
+        put_text(o, " min ");
+        put_int(o, whole % 60);
+        put_text(o, " s");
     } else {
-        // To the minute; the hours as a double, however many there are.
-        double minutes = floor((seconds + 30) / 60);
-        snprintf(text, sizeof text, "%.0f h %d min", floor(minutes / 60), (int)fmod(minutes, 60));
+        long long minutes = rounded_quotient(bits, 60LL * bitrate, 0);
+        put_int(o, minutes / 60);
+        put_text(o, " h ");
+        put_int(o, minutes % 60);
+        put_text(o, " min");
     }
-    put_text(o, text);
 }
 
-void put_duration(Out *o, int timed, double seconds, int variable) {
-    if (!timed) {
+void put_duration(Out *o, int timed, long long bits, int32_t bitrate, int variable) {
+    if (!timed || bitrate <= 0) {
         put_text(o, "not given");
-    } else if (seconds == 0) {
+    } else if (bits == 0) {
         put_text(o, "none: nothing follows the header");
     } else {
         put_text(o, variable ? "at least " : "about ");
-        put_seconds(o, seconds);
+        put_seconds(o, bits, bitrate);
     }
 }

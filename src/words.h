@@ -43,10 +43,12 @@ extern const char TEXT_READ_AS_HEADER[];
 // A bitrate (bits per second, 0 where not given) and whether it varies:
 // "384 kb/s, constant", "at most 320 kb/s, variable".
 void put_bitrate(Out *o, int32_t bitrate, int variable);
-// "0.88 s", "3 min 12 s", "1 h 2 min".
-void put_seconds(Out *o, double seconds);
-// How long the audio lasts: timed where it is known, seconds the least it
-// lasts where variable. "about 0.88 s", "at least 3 min 12 s", "not given".
-void put_duration(Out *o, int timed, double seconds, int variable);
+// The time that bits of audio take at bitrate (above 0): "0.88 s", "3 min
+// 12 s", "1 h 2 min".
+void put_seconds(Out *o, long long bits, int32_t bitrate);
+// How long the audio lasts: timed where it is known, the time bits take at
+// bitrate, the least it lasts where variable. "about 0.88 s", "at least 3
+// min 12 s", "not given".
+void put_duration(Out *o, int timed, long long bits, int32_t bitrate, int variable);
 
 #endif

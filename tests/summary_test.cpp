@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <map>
-#include <math.h>
 #include <string.h>
 
 namespace {
@@ -590,29 +589,34 @@ TEST(Summary, SpeakersAndTheirArrangement) {
 }
 
 struct SecondsCase {
-    double seconds;
+    long long bits;
+    int32_t bitrate; // the time: bits / bitrate seconds
     const char *phrase;
 };
 
 TEST(Summary, PhrasesOfTime) {
     const SecondsCase cases[] = {
-        {0.8795, "0.88 s"},
-        {0.004, "0.00 s"},
-        {9.994, "9.99 s"},
-        {9.996, "10.0 s"},
-        {59.94, "59.9 s"},
-        {59.96, "1 min 0 s"},
-        {192.2, "3 min 12 s"},
-        {3599.4, "59 min 59 s"},
-        {3599.6, "1 h 0 min"},
-        {67108.86, "18 h 38 min"},
-        {3629.9, "1 h 0 min"},
-        {3630.0, "1 h 1 min"},
-        {7.2e16, "20000000000000 h 0 min"},
-        {5429.0, "1 h 30 min"},
+        {8795, 10000, "0.88 s"},
+        {4, 1000, "0.00 s"},
+        {5, 1000, "0.01 s"}, // a half rounds up
+        {9994, 1000, "9.99 s"},
+        {9996, 1000, "10.0 s"},
+        {2, 3, "0.67 s"},
+        {59940, 1000, "59.9 s"},
+        {59960, 1000, "1 min 0 s"},
+        {1922, 10, "3 min 12 s"},
+        {35994, 10, "59 min 59 s"},
+        {35996, 10, "1 h 0 min"},
+        {1610612717, 24000, "18 h 38 min"},
+        {36299, 10, "1 h 0 min"},
+        {3630, 1, "1 h 1 min"},
+        {72000000000000000LL, 1, "20000000000000 h 0 min"},
+        {8388607LL * 3600 * 24 * 365, 8388607, "8760 h 0 min"},
+        {5429, 1, "1 h 30 min"},
     };
     for (const SecondsCase &c : cases)
-        EXPECT_EQ(phrase([&](Out *o) { put_seconds(o, c.seconds); }), c.phrase) << c.seconds;
+        EXPECT_EQ(phrase([&](Out *o) { put_seconds(o, c.bits, c.bitrate); }), c.phrase)
+            << c.bits << "/" << c.bitrate;
 }
 
 struct RateCase {
@@ -623,7 +627,8 @@ struct RateCase {
 
 struct DurationCase {
     int timed;
-    double seconds;
+    long long bits;
+    int32_t bitrate;
     int variable;
     const char *phrase;
 };
@@ -643,15 +648,16 @@ TEST(Summary, PhrasesOfRateAndDuration) {
     for (const RateCase &c : rates)
         EXPECT_EQ(phrase([&](Out *o) { put_bitrate(o, c.bitrate, c.variable); }), c.phrase);
     const DurationCase durations[] = {
-        {1, 0.8795, 0, "about 0.88 s"},
-        {1, 0.521225, 1, "at least 0.52 s"},
-        {1, 192, 0, "about 3 min 12 s"},
-        {1, 0, 0, "none: nothing follows the header"},
-        {1, 0, 1, "none: nothing follows the header"},
-        {0, 0, 0, "not given"},
+        {1, 14072, 16000, 0, "about 0.88 s"},
+        {1, 166792, 320000, 1, "at least 0.52 s"},
+        {1, 192 * 320, 320, 0, "about 3 min 12 s"},
+        {1, 0, 320, 0, "none: nothing follows the header"},
+        {1, 0, 320, 1, "none: nothing follows the header"},
+        {0, 0, 0, 0, "not given"},
+        {1, 8000, 0, 0, "not given"},
     };
     for (const DurationCase &c : durations)
-        EXPECT_EQ(phrase([&](Out *o) { put_duration(o, c.timed, c.seconds, c.variable); }),
+        EXPECT_EQ(phrase([&](Out *o) { put_duration(o, c.timed, c.bits, c.bitrate, c.variable); }),
                   c.phrase);
 }
 
@@ -797,17 +803,22 @@ TEST(Json, WritesValuesAndEscapesBytes) {
          "\\u000b\\u000c\\u000d\\u000e\\u000f\\u0010\\u0011\\u0012\\u0013\\u0014\\u0015\\u0016"
          "\\u0017\\u0018\\u0019\\u001a\\u001b\\u001c\\u001d\\u001e\\u001f\",\"\\\"\\\\/"
          "\x7f\xc3\xa9\"]"},
-        {"numbers, the finite ones as they read back",
+        {"numbers: whole, and quotients to nine places, their zeros trimmed",
          [](Json *j) {
              json_open(j, NULL, '[');
-             json_double(j, NULL, 0.8795);
-             json_double(j, NULL, 1);
-             json_double(j, NULL, INFINITY);
-             json_double(j, NULL, NAN);
+             json_quotient(j, NULL, 14072, 16000);
+             json_quotient(j, NULL, 8000, 8000);
+             json_quotient(j, NULL, 0, 320);
+             json_quotient(j, NULL, 1610612717, 24000);
+             json_quotient(j, NULL, 2, 3);
+             json_quotient(j, NULL, 1999999999, 2000000000 / 2);
+             json_quotient(j, NULL, 1, 3 * 1000000000LL / 1000);
              json_int(j, NULL, 9007199254740993LL);
+             json_int(j, NULL, -9223372036854775807LL - 1);
              json_close(j);
          },
-         "[0.87949999999999995,1,null,null,9007199254740993]"},
+         "[0.8795,1,0,67108.863208333,0.666666667,1.999999999,0.000000333,9007199254740993,"
+         "-9223372036854775808]"},
         {"left open", [](Json *j) { json_open(j, NULL, '['); }, NULL},
         {"too deep",
          [](Json *j) {

@@ -7,35 +7,44 @@
 //                     --esbuild ESBUILD --work FOLDER
 //
 // Of what emscripten made, only the WebAssembly code beside its script,
-// adifinfo.wasm, is taken: run.js is its host. It must ask for what run.js
-// answers, and nothing else (checked). The scripts are ES modules that
-// import what they use; the code goes into one more, wasm.js, as base64. In
-// the work folder, esbuild bundles them:
+// adifinfo.wasm, is taken: host.js is its host. It must ask for what host.js
+// answers, and nothing else (checked). From the module itself come the four
+// words, the kinds and how much of a file is read (words.js, and the
+// types). The scripts are ES modules that import what they use; the code
+// goes into one more, wasm.js, as base64. In the work folder, esbuild
+// bundles them:
 //
-//   the page        page.js and all it imports, one script inside the page,
-//                   with page.css, under a Content-Security-Policy that
+//   the page        page/page.js and all it imports, one script inside the
+//                   page, with page.css, under a Content-Security-Policy that
 //                   allows exactly that script and style (by their hashes)
-//                   and WebAssembly, and nothing from anywhere
-//   lib/node.cjs    the library on Node.js (npm/node.js), for require()
-//   lib/node.mjs    the same, for import: an ES module all through, as a
-//                   bundler that makes one needs it
-//   lib/browser.mjs the library for a browser (npm/browser.js)
-//   bin/adifinfo.js the command (npm/command.js)
+//                   and WebAssembly, and nothing from anywhere; its wasm.js
+//                   holds the module as it is
+//   the package     its entries thin, what they share once for each way of
+//                   loading a module, and the module once (lib/wasm.js,
+//                   deflated), each script minified (the tarball is small):
 //
-// Each bundle holds the module's code: it needs no file beside it, and a
-// bundler takes it whole. The same input gives the same bytes.
+//     lib/core.js, lib/core.cjs        the host, the reader, the library
+//     lib/node.js, lib/node.cjs        the library on Node.js (paths)
+//     lib/browser.js, lib/browser.cjs  the library in a browser (contents);
+//                                      the CommonJS one for Jest's jsdom
+//     lib/bytes.js, lib/bytes.cjs      the module's code, from lib/wasm.js
+//     lib/*.d.ts, lib/*.d.cts          the types of each, for each
+//     bin/adifinfo.js                  the command
+//
+// The same input gives the same bytes.
 import childProcess from 'node:child_process';
 import crypto from 'node:crypto';
 import fs from 'node:fs';
 import path from 'node:path';
 import {fileURLToPath, pathToFileURL} from 'node:url';
+import zlib from 'node:zlib';
 
 function options(words) {
     const result = {};
     for (let i = 0; i < words.length; i += 2) {
         if (!words[i].startsWith('--') || i + 1 >= words.length)
             throw new Error('usage: node assemble.mjs --version V --module M --source DIR --page P --package DIR ' +
-                        '--esbuild ESBUILD --work DIR');
+                            '--esbuild ESBUILD --work DIR');
         result[words[i].slice(2)] = words[i + 1];
     }
     for (const name of ['version', 'module', 'source', 'page', 'package', 'esbuild', 'work'])
@@ -73,9 +82,9 @@ function reportTable(readme) {
            `<tbody>\n${rows}</tbody>\n</table>`;
 }
 
-// The four words for what a file is, as run.js gives them to the page.
-function statusList(ADIFINFO_WORDS) {
-    const items = ADIFINFO_WORDS.map(({word, statuses, meaning}) =>
+// The four words for what a file is, as the module has them.
+function statusList(words) {
+    const items = words.map(({word, statuses, meaning}) =>
         `<dt>${html(word)}</dt><dd>${html(meaning[0].toUpperCase() + meaning.slice(1))} ` +
         `(the command's exit status ${statuses.join(' or ')}).</dd>`);
     return `<dl>\n${items.join('\n')}\n</dl>`;
@@ -94,12 +103,22 @@ function fill(template, values) {
     });
 }
 
-// esbuild: entry, a module of the work folder, bundled in the given
-// format for the given platform; returns the bundle.
-function bundle(o, entry, format, platform) {
+// esbuild: entry, a module of the work folder, bundled in the given format
+// for the given platform, the modules named in external left as imports;
+// returns the bundle.
+function bundle(o, entry, format, platform, {external = [], minify = false} = {}) {
     return childProcess.execFileSync(o.esbuild, [entry, '--bundle', `--format=${format}`, `--platform=${platform}`,
-                                                 '--log-level=warning', '--charset=utf8'],
+                                                 '--target=es2020', '--log-level=warning', '--charset=utf8',
+                                                 ...external.map((name) => `--external:${name}`),
+                                                 ...(minify ? ['--minify'] : [])],
                                      {cwd: o.work, encoding: 'utf8', stdio: ['ignore', 'pipe', 'inherit']});
+}
+
+// The relative imports of a bundle (of './core.js' and the like), made to
+// name the files of one module system ('.cjs' for CommonJS), and to lead
+// from the folder the bundle goes to.
+function linked(code, ending, folder = './') {
+    return code.replace(/(["'])\.\/(core|bytes)\.js\1/g, (match, quote, name) => `${quote}${folder}${name}${ending}${quote}`);
 }
 
 async function main() {
@@ -109,28 +128,38 @@ async function main() {
 
     // The modules, as they stand in web/, and the code beside them.
     fs.rmSync(o.work, {recursive: true, force: true});
-    fs.mkdirSync(path.join(o.work, 'npm'), {recursive: true});
-    for (const file of ['run.js', 'page.js', 'npm/library.js', 'npm/node.js', 'npm/browser.js', 'npm/command.js'])
+    for (const folder of ['npm', 'page'])
+        fs.mkdirSync(path.join(o.work, folder), {recursive: true});
+    for (const file of ['host.js', 'reader.js', 'report.js', 'bytes.js', 'page/page.js', 'page/table.js',
+                        'npm/library.js', 'npm/core.js', 'npm/node.js', 'npm/browser.js', 'npm/command.js'])
         fs.copyFileSync(path.join(web, file), path.join(o.work, file));
     // ES modules, as Node.js 18 takes a .js file only where package.json says so.
     fs.writeFileSync(path.join(o.work, 'package.json'), '{"type": "module"}\n');
     const wasm = fs.readFileSync(o.module.replace(/\.js$/, '.wasm'));
-    fs.writeFileSync(path.join(o.work, 'wasm.js'),
-                     '// The tool\'s WebAssembly module, as base64: made by web/assemble.mjs.\n' +
-                     `export const ADIFINFO_WASM = '${wasm.toString('base64')}';\n`);
-    const {ADIFINFO_WORDS, ADIFINFO_IMPORTS} = await import(pathToFileURL(path.join(o.work, 'run.js')).href);
+    const wasmModule = (bytes) => '// The tool\'s WebAssembly module, as base64: made by web/assemble.mjs.\n' +
+                                  `export const ADIFINFO_WASM = '${bytes.toString('base64')}';\n`;
+    fs.writeFileSync(path.join(o.work, 'wasm.js'), wasmModule(wasm));
+    fs.writeFileSync(path.join(o.work, 'words.js'), '// Made by web/assemble.mjs from the module.\n' +
+                     'export const ADIFINFO_WORDS = [];\n');
+    const {ADIFINFO_IMPORTS, startAdifinfo} = await import(pathToFileURL(path.join(o.work, 'host.js')).href);
 
-    const asked = WebAssembly.Module.imports(new WebAssembly.Module(wasm)).map((i) => `${i.module}.${i.name}`).sort();
+    const compiled = new WebAssembly.Module(wasm);
+    const asked = WebAssembly.Module.imports(compiled).map((i) => `${i.module}.${i.name}`).sort();
     const answered = Object.entries(ADIFINFO_IMPORTS).flatMap(([from, names]) => names.map((name) => `${from}.${name}`)).sort();
     if (asked.join() !== answered.join())
-        throw new Error(`the module asks for ${asked.join(', ')}; run.js answers ${answered.join(', ')}`);
+        throw new Error(`the module asks for ${asked.join(', ')}; host.js answers ${answered.join(', ')}`);
+    const told = startAdifinfo(compiled).words();
+    fs.writeFileSync(path.join(o.work, 'words.js'),
+                     '// The four words for what a file is, each with the exit statuses it goes with and what\n' +
+                     '// it means: the module\'s (src/words.cpp), written here by web/assemble.mjs.\n' +
+                     `export const ADIFINFO_WORDS = ${JSON.stringify(told.words, null, 1)};\n`);
 
     // The page. A script or style element's text is hashed as it stands
     // between its tags; </script> cannot occur in the script (checked).
-    const script = `\n${bundle(o, 'page.js', 'iife', 'browser')}`;
+    const script = `\n${bundle(o, 'page/page.js', 'iife', 'browser')}`;
     if (/<\/script/i.test(script))
         throw new Error('the script holds </script>');
-    const style = `\n${read(path.join(web, 'page.css'))}`;
+    const style = `\n${read(path.join(web, 'page', 'page.css'))}`;
     const policy = [
         "default-src 'none'",
         `script-src ${sha256(script)} 'wasm-unsafe-eval'`,
@@ -139,30 +168,48 @@ async function main() {
         "base-uri 'none'",
         "form-action 'none'",
     ].join('; ');
-    const page = fill(read(path.join(web, 'page.html')), {
+    const page = fill(read(path.join(web, 'page', 'page.html')), {
         VERSION: html(o.version),
         POLICY: html(policy),
         STYLE: style,
         SCRIPTS: `<script>${script}</script>`,
         REPORT_TABLE: reportTable(read(path.join(o.source, 'README.md'))),
-        STATUS_LIST: statusList(ADIFINFO_WORDS),
+        STATUS_LIST: statusList(told.words),
     });
     fs.writeFileSync(o.page, page);
 
-    // The npm package's folder, for npm pack.
+    // The npm package's folder, for npm pack: the module once, deflated.
     const npm = path.join(web, 'npm');
-    fs.mkdirSync(path.join(o.package, 'bin'), {recursive: true});
-    fs.mkdirSync(path.join(o.package, 'lib'), {recursive: true});
-    fs.writeFileSync(path.join(o.package, 'package.json'),
-                     fill(read(path.join(npm, 'package.json')), {VERSION: o.version}));
-    fs.writeFileSync(path.join(o.package, 'README.md'), fill(read(path.join(npm, 'README.md')), {VERSION: o.version}));
-    fs.copyFileSync(path.join(o.source, 'LICENSE'), path.join(o.package, 'LICENSE'));
-    fs.writeFileSync(path.join(o.package, 'lib', 'node.cjs'), bundle(o, 'npm/node.js', 'cjs', 'node'));
-    fs.writeFileSync(path.join(o.package, 'lib', 'node.mjs'), bundle(o, 'npm/node.js', 'esm', 'node'));
-    fs.writeFileSync(path.join(o.package, 'lib', 'browser.mjs'), bundle(o, 'npm/browser.js', 'esm', 'browser'));
-    fs.copyFileSync(path.join(npm, 'index.d.ts'), path.join(o.package, 'index.d.ts'));
-    const command = path.join(o.package, 'bin', 'adifinfo.js');
-    fs.writeFileSync(command, bundle(o, 'npm/command.js', 'cjs', 'node'));
+    const out = (...names) => path.join(o.package, ...names);
+    fs.mkdirSync(out('bin'), {recursive: true});
+    fs.mkdirSync(out('lib'), {recursive: true});
+    const values = {
+        VERSION: o.version,
+        START_SPAN: told.startSpan.toLocaleString('en'),
+        NEXT_SPAN: String(told.nextSpan),
+        WORD_TYPE: told.words.map((w) => `'${w.word}'`).join(' | '),
+        KIND_TYPE: told.kinds.map((kind) => `'${kind}'`).join(' | '),
+    };
+    fs.writeFileSync(out('package.json'), fill(read(path.join(npm, 'package.json')), values));
+    fs.writeFileSync(out('README.md'), fill(read(path.join(npm, 'README.md')), values));
+    fs.copyFileSync(path.join(o.source, 'LICENSE'), out('LICENSE'));
+    fs.writeFileSync(out('lib', 'wasm.js'), wasmModule(zlib.deflateSync(wasm, {level: 9})));
+    fs.writeFileSync(out('lib', 'core.js'), bundle(o, 'npm/core.js', 'esm', 'neutral', {minify: true}));
+    fs.writeFileSync(out('lib', 'core.cjs'), bundle(o, 'npm/core.js', 'cjs', 'neutral', {minify: true}));
+    fs.writeFileSync(out('lib', 'bytes.js'), bundle(o, 'bytes.js', 'esm', 'neutral', {external: ['./wasm.js'], minify: true}));
+    fs.copyFileSync(path.join(npm, 'bytes.cjs'), out('lib', 'bytes.cjs'));
+    for (const [entry, platform] of [['node', 'node'], ['browser', 'neutral']]) {
+        const shared = {external: ['./core.js', './bytes.js'], minify: true};
+        fs.writeFileSync(out('lib', `${entry}.js`), linked(bundle(o, `npm/${entry}.js`, 'esm', platform, shared), '.js'));
+        fs.writeFileSync(out('lib', `${entry}.cjs`), linked(bundle(o, `npm/${entry}.js`, 'cjs', platform, shared), '.cjs'));
+        const types = fill(read(path.join(npm, `${entry}.d.ts`)), values);
+        fs.writeFileSync(out('lib', `${entry}.d.ts`), types);
+        fs.writeFileSync(out('lib', `${entry}.d.cts`), types);
+    }
+    fs.writeFileSync(out('lib', 'types.d.cts'), fill(read(path.join(npm, 'types.d.cts')), values));
+    const command = out('bin', 'adifinfo.js');
+    fs.writeFileSync(command, linked(bundle(o, 'npm/command.js', 'esm', 'node',
+                                            {external: ['./core.js', './bytes.js'], minify: true}), '.js', '../lib/'));
     fs.chmodSync(command, 0o755);
 }
 

@@ -16,7 +16,8 @@
 // must open such a name gives the library its bytes, {path: bytes}.
 import fs from 'node:fs';
 
-import {adifinfoCode, startAdifinfo} from '../run.js';
+import {wasmBytes} from './bytes.js';
+import {startAdifinfo} from './core.js';
 
 const REPLACEMENT = Buffer.from('\ufffd'); // EF BF BD
 
@@ -58,12 +59,11 @@ function outputWasClosed() {
 }
 
 // Whether standard output is a terminal. Node.js's tty module, which tells,
-// takes longer to load than the tool takes to run: it is asked only where
-// standard output is a character device, as every terminal is. (The command
-// is bundled as CommonJS, whose require loads it only then.)
-function terminal() {
+// takes longer to load than the tool takes to run: it is loaded only where
+// standard output is a character device, as every terminal is.
+async function terminal() {
     try {
-        return fs.fstatSync(1).isCharacterDevice() && require('tty').isatty(1);
+        return fs.fstatSync(1).isCharacterDevice() && (await import('node:tty')).isatty(1);
     } catch (error) {
         return false;
     }
@@ -82,7 +82,7 @@ function writeAll(fd, bytes) {
     return true;
 }
 
-function main() {
+async function main() {
     const words = commandLine();
     let input = null;
     if (words.length > 0 && !words[0].includes(REPLACEMENT)) {
@@ -93,8 +93,8 @@ function main() {
             // Not opened: the tool says "cant open", as it would.
         }
     }
-    const tool = startAdifinfo(new WebAssembly.Module(adifinfoCode()));
-    const run = tool.run({args: words, input, terminal: terminal()});
+    const tool = startAdifinfo(new WebAssembly.Module(await wasmBytes()));
+    const run = tool.run({args: words, input, terminal: await terminal()});
     let status = run.status;
     writeAll(2, run.errors);
     // A report that did not reach its reader must not pass for one that did.
@@ -103,9 +103,7 @@ function main() {
     process.exitCode = status;
 }
 
-try {
-    main();
-} catch (error) {
+main().catch((error) => {
     process.stderr.write(`adifinfo: ${error && error.message ? error.message : error}\n`);
     process.exitCode = 2;
-}
+});

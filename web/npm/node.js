@@ -1,23 +1,23 @@
 // SPDX-License-Identifier: MIT
-// The library on Node.js: inspect (library.js), with paths opened here.
+// The library on Node.js: inspect (library.js), with paths opened here, each
+// adapted to a source (reader.js) that reads what the summary wants.
 //
-// A path is opened without blocking, and read only as far as a header and
-// telling the file's kind need (and, past a long ID3v2 tag, a few bytes
-// after it). A FIFO is waited on through the event loop, as a socket is,
+// A path is opened without blocking. A regular file is read where the
+// pieces lie; a FIFO is waited on through the event loop, as a socket is,
 // not in a thread of the pool: one that nothing writes holds no thread, and
 // is waited on as the tool waits, until a writer comes or the signal aborts
-// the call, which lets go of it at once. A character device that has
-// nothing to give yet (a terminal) is asked again, a little later each
-// time, until it has or the signal aborts. A socket does not open, as for
-// the tool. (An open() that blocks inside the kernel, as one on an
-// unreachable network file system can, holds its thread whatever is done
-// here.)
+// the call, which lets go of it at once. A character device that has nothing
+// to give yet (a terminal) is asked again, a little later each time, until
+// it has or the signal aborts. A socket does not open, as for the tool. (An
+// open() that blocks inside the kernel, as one on an unreachable network
+// file system can, holds its thread whatever is done here.) A failure is
+// Node.js's own error, with its code, syscall and path.
 import fs from 'node:fs';
 import net from 'node:net';
 import {fileURLToPath} from 'node:url';
 
-import {abortError, checkAborted, makeInspect, words} from './library.js';
-import {readerOf} from '../run.js';
+import {abortError, checkAborted, makeInspect, streamSource, words} from './core.js';
+import {wasmBytes} from './bytes.js';
 
 const NONBLOCK = fs.constants.O_NONBLOCK || 0; // none on Windows, where nothing blocks so
 const AGAIN_FIRST_MS = 10;
@@ -28,78 +28,91 @@ function call(fn, ...args) {
     return new Promise((resolve, reject) => fn(...args, (error, value) => (error ? reject(error) : resolve(value))));
 }
 
-// A file that opened, and what was read of it: its first bytes, whether
-// it ends there, the error that stopped the reading, and its size (-1: not
-// known).
-function opened(bytes, ended, failure, size, next) {
-    return {input: () => readerOf(bytes, ended, failure), start: bytes, size, next};
+// Node.js's error for a read, with the path it was of (fs.read names none).
+function withPath(error, path) {
+    if (error && typeof error === 'object' && error.path === undefined && typeof path === 'string')
+        error.path = path;
+    return error;
 }
 
-// A regular file: its start, and the bytes after a long ID3v2 tag, read
-// where they are. A file shorter than the start is read whole at once, as
-// long as its size says (as fs.readFile does), and ends there.
-async function readFile(fd, size, tool) {
-    const want = Math.min(tool.span, size);
-    const bytes = Buffer.allocUnsafe(Math.max(want, 1));
-    let length = 0;
-    let ended = size === 0;
-    try {
-        while (length < want && !ended) {
-            const read = await call(fs.read, fd, bytes, length, want - length, length);
-            length += read;
-            ended = read === 0;
-        }
-        ended = ended || length < tool.span;
-        const start = bytes.subarray(0, length);
-        const at = tool.after(start, size);
-        let next = null;
-        if (at >= 0) {
-            next = Buffer.allocUnsafe(tool.nextSpan);
-            next = next.subarray(0, await call(fs.read, fd, next, 0, next.length, at));
-        }
-        return opened(start, ended, null, ended ? length : size, next);
-    } catch (error) {
-        return opened(bytes.subarray(0, length), false, error, size, null);
-    }
+// A regular file: each piece read where it lies.
+function fileSource(fd, size, name) {
+    return {
+        size,
+        async read(offset, count) {
+            const bytes = Buffer.allocUnsafe(count);
+            let length = 0;
+            try {
+                while (length < count) {
+                    const read = await call(fs.read, fd, bytes, length, count - length, offset + length);
+                    if (read === 0)
+                        break;
+                    length += read;
+                }
+            } catch (error) {
+                throw withPath(error, name);
+            }
+            return {bytes: bytes.subarray(0, length), ended: length < count || offset + length >= size};
+        },
+        close: () => fs.close(fd, () => {}),
+    };
 }
 
-// A FIFO: its first span bytes, through the event loop. The socket owns the
-// descriptor, and closes it when it is done with.
-function readPipe(fd, span, signal) {
-    return new Promise((resolve, reject) => {
-        const chunks = [];
-        let length = 0;
-        let socket;
-        try {
-            socket = new net.Socket({fd, readable: true, writable: false});
-        } catch (error) {
-            fs.close(fd, () => {});
-            resolve(opened(Buffer.alloc(0), false, error, -1, null));
-            return;
+// A FIFO, read through the event loop: the socket owns the descriptor, and
+// closes it when it is done with. Each chunk as it comes; an abort stops the
+// wait at once.
+function pipeSource(fd, signal, name) {
+    const socket = new net.Socket({fd, readable: true, writable: false});
+    socket.pause();
+    const chunks = [];
+    let ended = false;
+    let failure = null;
+    let waiting = null;
+    const wake = () => {
+        if (waiting !== null) {
+            const resolve = waiting;
+            waiting = null;
+            resolve();
         }
-        const bytes = () => Buffer.concat(chunks, length).subarray(0, span);
-        const done = (error, value) => {
-            if (signal !== undefined)
-                signal.removeEventListener('abort', aborted);
-            socket.removeAllListeners();
-            socket.on('error', () => {});
-            socket.destroy();
-            if (error)
-                reject(error);
-            else
-                resolve(value);
-        };
-        const aborted = () => done(abortError(signal));
+    };
+    const aborted = () => {
+        failure = abortError(signal);
+        wake();
+    };
+    socket.on('data', (chunk) => {
+        chunks.push(chunk);
+        socket.pause();
+        wake();
+    });
+    socket.on('end', () => {
+        ended = true;
+        wake();
+    });
+    socket.on('error', (error) => {
+        failure = withPath(error, name);
+        wake();
+    });
+    if (signal !== undefined)
+        signal.addEventListener('abort', aborted);
+    const next = async () => {
+        while (chunks.length === 0 && !ended && failure === null) {
+            socket.resume();
+            await new Promise((resolve) => {
+                waiting = resolve;
+            });
+        }
+        if (chunks.length > 0)
+            return chunks.shift();
+        if (failure !== null)
+            throw failure;
+        return null;
+    };
+    return streamSource(next, () => {
         if (signal !== undefined)
-            signal.addEventListener('abort', aborted);
-        socket.on('data', (chunk) => {
-            chunks.push(chunk);
-            length += chunk.length;
-            if (length >= span)
-                done(null, opened(bytes(), false, null, -1, null));
-        });
-        socket.on('end', () => done(null, opened(bytes(), true, null, length, null)));
-        socket.on('error', (error) => done(null, opened(bytes(), false, error, -1, null)));
+            signal.removeEventListener('abort', aborted);
+        socket.removeAllListeners();
+        socket.on('error', () => {});
+        socket.destroy();
     });
 }
 
@@ -122,62 +135,58 @@ function pause(ms, signal) {
 
 // Anything else that opens (a character device, a folder): read forward,
 // asked again while it has nothing yet.
-async function readOther(fd, span, signal) {
-    const bytes = Buffer.allocUnsafe(span);
-    let length = 0;
-    let ended = false;
-    let wait = AGAIN_FIRST_MS;
-    try {
-        while (length < span && !ended) {
-            let read;
+function deviceSource(fd, signal, name) {
+    let done = false;
+    return streamSource(async () => {
+        const bytes = Buffer.allocUnsafe(65536);
+        for (let wait = AGAIN_FIRST_MS; !done;) {
             try {
-                read = await call(fs.read, fd, bytes, length, span - length, null);
+                const read = await call(fs.read, fd, bytes, 0, bytes.length, null);
+                return read === 0 ? null : bytes.subarray(0, read);
             } catch (error) {
                 if (error.code !== 'EAGAIN' && error.code !== 'EWOULDBLOCK')
-                    throw error;
+                    throw withPath(error, name);
                 await pause(wait, signal);
                 wait = Math.min(wait * 2, AGAIN_MOST_MS);
-                continue;
             }
-            length += read;
-            ended = read === 0;
-            wait = AGAIN_FIRST_MS;
         }
-        return opened(bytes.subarray(0, length), ended, null, ended ? length : -1, null);
-    } catch (error) {
-        if (error.name === 'AbortError')
-            throw error;
-        return opened(bytes.subarray(0, length), false, error, -1, null);
-    }
+        return null;
+    }, () => {
+        done = true;
+        fs.close(fd, () => {});
+    });
 }
 
-async function readPath(name, tool, signal) {
+async function openPath(name, signal) {
     let fd;
+    const path = typeof name === 'string' ? name : Buffer.from(name);
     try {
-        fd = await call(fs.open, typeof name === 'string' ? name : Buffer.from(name), fs.constants.O_RDONLY | NONBLOCK);
+        fd = await call(fs.open, path, fs.constants.O_RDONLY | NONBLOCK);
     } catch (error) {
-        return null; // the tool says "cant open", as it would
+        return {failure: error}; // the tool says "cant open", as it would
     }
-    let owned = true;
     try {
         checkAborted(signal);
         const stat = await call(fs.fstat, fd);
         checkAborted(signal);
+        const shown = typeof name === 'string' ? name : undefined;
         if (stat.isFile())
-            return await readFile(fd, stat.size, tool);
-        if (stat.isFIFO()) {
-            owned = false;
-            return await readPipe(fd, tool.span, signal);
-        }
-        return await readOther(fd, tool.span, signal);
-    } finally {
-        if (owned)
-            fs.close(fd, () => {});
+            return {source: fileSource(fd, stat.size, shown)};
+        if (stat.isFIFO())
+            return {source: pipeSource(fd, signal, shown)};
+        return {source: deviceSource(fd, signal, shown)};
+    } catch (error) {
+        fs.close(fd, () => {});
+        throw error;
     }
 }
 
 export const inspect = makeInspect({
-    readPath,
+    code: wasmBytes,
+    taken: 'a path (a string, a file: URL, or {path: bytes} for a name that is not UTF-8) or the contents of ' +
+           'a file (a Uint8Array or a Buffer, an ArrayBuffer, a Blob or a File, a ReadableStream, a Response ' +
+           'or a Node.js Readable)',
+    openPath,
     pathOf: (url) => fileURLToPath(url),
     report: (bytes) => Buffer.from(bytes.buffer, bytes.byteOffset, bytes.length),
 });
