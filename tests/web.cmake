@@ -8,6 +8,8 @@
 #   npm.cases     every case of cases.txt on its command, in one test
 #   npm.library   every case through its library, and its command on what the
 #                 cases cannot hold (tests/npm_test.js, in one Node.js)
+#   web.table     the page's table as data, on the list's cases, in Node.js
+#                 (tests/table_test.mjs)
 #   browser       the page in headless Chromium (tests/browser_test.py), in
 #                 one session: every case of cases.txt that is a file, in one
 #                 batch, with its summary; the table sorted by the keyboard;
@@ -33,7 +35,7 @@ elseif(NOT EMCMAKE OR NOT NODE OR NOT NPM OR NOT ESBUILD OR NOT TSC)
                "(Debian: emscripten npm esbuild node-typescript)")
 endif()
 if(no_web)
-    foreach(name npm.cases npm.library browser)
+    foreach(name npm.cases npm.library web.table browser)
         adifinfo_skipped_test(${name} "${no_web}")
     endforeach()
     return()
@@ -73,6 +75,9 @@ add_test(NAME npm.library
                  --cases ${CMAKE_CURRENT_BINARY_DIR}/cases.json --work ${CMAKE_CURRENT_BINARY_DIR}/npm-library
                  --tarball ${tarball} --npm ${NPM} --esbuild ${ESBUILD} --tsc ${TSC})
 set_tests_properties(npm.library PROPERTIES FIXTURES_REQUIRED npm ENVIRONMENT LC_ALL=C.UTF-8 COST 3)
+add_test(NAME web.table COMMAND ${NODE} ${CMAKE_CURRENT_SOURCE_DIR}/table_test.mjs --modules ${web_build}/web/modules
+                                --cases ${CMAKE_CURRENT_BINARY_DIR}/cases.json)
+set_tests_properties(web.table PROPERTIES FIXTURES_REQUIRED npm)
 
 # Debian's own python3 has Debian's python3-selenium; the script says why it
 # skips where either is missing, or Chromium.

@@ -35,10 +35,11 @@ export function joined(chunks, length) {
 }
 
 // Reads what tool's intake wants of source: {size, learned, pieces, start,
-// ended, failure}: the size the source gave, and the one it gave after
-// its start (or -1); the pieces read, each {bytes, ended}; the file's first
-// bytes, whether it ends there, and the error that stopped the reading
-// (null where none did). The source is closed after.
+// ended, exhausted, failure}: the size the source gave, and the one it gave
+// after its start (or -1); the pieces read, each {bytes, ended}; the file's
+// first bytes, whether it ends there, whether the source had no more to
+// give (it was given only the file's start), and the error that stopped
+// the reading (null where none did). The source is closed after.
 //
 // The intake is the module's, and the module has one: reads of other files
 // go on at once (the page reads ahead, the library takes calls at once), so
@@ -46,7 +47,8 @@ export function joined(chunks, length) {
 // is asked what is wanted next, and once more right before the run that
 // makes the summary, with nothing awaited between.
 export async function readFile(tool, source, signal) {
-    const read = {size: source.size, learned: -1, pieces: [], start: new Uint8Array(0), ended: false, failure: null};
+    const read = {size: source.size, learned: -1, pieces: [], start: new Uint8Array(0), ended: false,
+                  exhausted: false, failure: null};
     try {
         for (let want = intake(tool, read); want.count > 0; want = intake(tool, read)) {
             checkAborted(signal);
@@ -58,8 +60,10 @@ export async function readFile(tool, source, signal) {
                 if (!piece.ended && source.size < 0 && source.learnSize)
                     read.learned = await source.learnSize();
             }
-            if (piece.bytes.length < want.count && !piece.ended)
-                break; // the source has no more to give: only a file's start was given
+            if (piece.bytes.length < want.count && !piece.ended) {
+                read.exhausted = true; // the source has no more to give: only a file's start was given
+                break;
+            }
         }
     } catch (error) {
         if (error && error.name === 'AbortError' && signal && signal.aborted)
@@ -84,13 +88,13 @@ export function intake(tool, read) {
 }
 
 // The tool's reader (host.js: run's input) over what readFile read of a
-// file: its start, then the end of the file where it ends there, and a
-// failed read where it does not (no header gets so far) or where reading it
-// failed.
-export function readerOf({start, ended, failure}) {
+// file: its start, then the end of the file where it ends there, or where
+// only that much of it was given, and a failed read where reading it failed,
+// or past the start of a longer file (no header gets so far).
+export function readerOf({start, ended, exhausted, failure}) {
     let at = 0;
     return (into) => {
-        if (at === start.length && (failure || !ended))
+        if (at === start.length && (failure || !(ended || exhausted)))
             throw failure || new Error('past the part of the file that was read');
         const count = Math.min(into.length, start.length - at);
         into.set(start.subarray(at, at + count));
