@@ -2,14 +2,15 @@
 # The cases of cases.txt, run on a tool as a user runs it: its standard
 # output byte for byte, its exit status, and nothing on standard error.
 #
-#   cmake -DTOOL=<program> -DWORK=<folder> [-DCASE=<case>] [-DBITPACK=<bitpack>]
-#         [-DEMULATOR="<command and words>"] [-DNATIVE_BITPACK=ON] [-DNATIVE=ON]
-#         -P cases.cmake
+#   cmake -DTOOL=<program> -DWORK=<folder> [-DCASE=<case> | -DCASES=<case,case...>]
+#         [-DBITPACK=<bitpack>] [-DEMULATOR="<command and words>"] [-DNATIVE_BITPACK=ON]
+#         [-DNATIVE=ON] -P cases.cmake
 #   cmake -DJSON=<file> -P cases.cmake
 #
 # With CASE, that case alone: a failure ends the script with its reason, and
-# a case that cannot run here prints "SKIPPED: reason". Without, every case,
-# each failure named, and then the count. WORK holds a folder for each case.
+# a case that cannot run here prints "SKIPPED: reason". Without, every case
+# (or those that CASES names), each failure named, and then the count. WORK
+# holds a folder for each case.
 # BITPACK packs the .bits inputs. EMULATOR, in a cross build, runs the tool
 # and bitpack (wine for Windows); with NATIVE_BITPACK, bitpack is the build
 # machine's own and runs without it. With NATIVE, a sparse case runs the tool
@@ -615,6 +616,15 @@ if(DEFINED CASE)
 endif()
 
 adifinfo_cases(cases)
+if(DEFINED CASES)
+    string(REPLACE "," ";" CASES "${CASES}")
+    foreach(case IN LISTS CASES)
+        if(NOT case IN_LIST cases)
+            message(FATAL_ERROR "no case ${case} in ${adifinfo_cases_file}")
+        endif()
+    endforeach()
+    set(cases "${CASES}")
+endif()
 set(failed "")
 set(skipped 0)
 foreach(case IN LISTS cases)

@@ -5,7 +5,9 @@
 #
 #   npm.install   the package installed from its tarball into a folder of its
 #                 own (npm install -g --prefix)
-#   npm.cases     every case of cases.txt on its command, in one test
+#   npm.cases     cases of cases.txt on its command, in one test: a case of
+#                 each way of giving a file, and of each way its report is
+#                 made (the library runs every case: npm.library)
 #   npm.library   every case through its library, and its command on what the
 #                 cases cannot hold (tests/npm_test.js, in one Node.js)
 #   web.table     the page's table as data, on the list's cases, in Node.js
@@ -66,8 +68,17 @@ add_test(NAME npm.install
          COMMAND ${CMAKE_COMMAND} -DNPM=${NPM} -DTARBALL=${tarball} -DPREFIX=${npm_prefix}
                  -P ${CMAKE_CURRENT_SOURCE_DIR}/npm-install.cmake)
 set_tests_properties(npm.install PROPERTIES FIXTURES_SETUP npm COST 3)
+# Node.js takes many times as long to start as the native tool to run: the
+# command runs on a case of each way of giving it a file (a copy by another
+# name, a name that nothing has, a terminal, a sparse 3 GiB file) and of each
+# kind of report (cut short, empty, escaped, sixteen elements, text read as a
+# header, a 2 MiB tag, an encoder's file); make release runs it on every case.
+set(npm_cases golden.adif-only golden.bad-id-empty golden.comment-controls golden.full-lists golden.sixteen-pce
+              name.japanese name.emoji.missing console.windows-path large-file corpus.surround-7.1-lc-96k-cbr
+              kind.id3-long-adts kind.radio-log-adif kind.unknown)
+list(JOIN npm_cases "," npm_cases)
 add_test(NAME npm.cases COMMAND ${CMAKE_COMMAND} -DTOOL=${npm_prefix}/bin/adifinfo
-                                -DWORK=${CMAKE_CURRENT_BINARY_DIR}/cases-npm ${run_cases})
+                                -DWORK=${CMAKE_CURRENT_BINARY_DIR}/cases-npm "-DCASES=${npm_cases}" ${run_cases})
 set_tests_properties(npm.cases PROPERTIES FIXTURES_REQUIRED npm ENVIRONMENT LC_ALL=C.UTF-8 COST 3)
 add_test(NAME npm.library
          COMMAND ${NODE} ${CMAKE_CURRENT_SOURCE_DIR}/npm_test.js --prefix ${npm_prefix}
