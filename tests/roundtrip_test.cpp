@@ -8,6 +8,7 @@
 #include "cli.h"
 #include "helpers.h"
 #include "host.h"
+#include "intake.h"
 #include "kinds.h"
 #include "summary.h"
 
@@ -236,8 +237,27 @@ TEST(RoundTrip, TheLargestHeaderFitsTheMost) {
     Bytes file = write_header(h).bytes;
     EXPECT_LE(file.size(), (size_t)ADIF_HEADER_MOST);
     EXPECT_GE(file.size() + (1 << LEN_NUM_PCE) * 7 / 8, (size_t)ADIF_HEADER_MOST);
+    size_t largest = file.size();
     file.resize(ADIF_HEADER_MOST, 0);
     EXPECT_EQ(run(file).reading, READING_WHOLE);
+
+    // What the documents say of either number is the code's: each "4,9NN"
+    // in them is the bound (what the page and the library read: intake.h)
+    // or the largest header.
+    auto thousands = [](size_t n) { return std::to_string(n / 1000) + "," + std::to_string(n % 1000); };
+    const std::string known[] = {thousands(START_SPAN), thousands(largest)};
+    for (const char *name : {"README.md", "CONTRIBUTING.md", "CHANGELOG.md", "web/npm/README.md"}) {
+        FILE *f = fopen(name, "rb");
+        ASSERT_NE(f, nullptr) << name;
+        std::string text;
+        for (int c; (c = getc(f)) != EOF;)
+            text += (char)c;
+        fclose(f);
+        for (size_t at = text.find("4,9"); at != std::string::npos; at = text.find("4,9", at + 1)) {
+            std::string number = text.substr(at, 5);
+            EXPECT_TRUE(number == known[0] || number == known[1]) << name << ": " << number;
+        }
+    }
 }
 
 TEST(RoundTrip, RandomHeadersReadBackAsWritten) {
