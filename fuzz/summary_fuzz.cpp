@@ -28,6 +28,10 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 // Nonzero when the n bytes at s are UTF-8 throughout.
 static int utf8(const char *s, size_t n) {
     for (size_t i = 0; i < n;) {
+        if ((unsigned char)s[i] < 0x80) { // most of it
+            i++;
+            continue;
+        }
         unsigned long code;
         int length = utf8_char((const unsigned char *)s + i, n - i, &code);
         if (length <= 0)

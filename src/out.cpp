@@ -10,16 +10,6 @@ Out out_of(char *at, size_t size) {
     return o;
 }
 
-void put_char(Out *o, char c) {
-    if (o->length + 1 < o->size) {
-        o->at[o->length] = c;
-        o->at[o->length + 1] = '\0';
-    } else {
-        o->full = 1;
-    }
-    o->length++;
-}
-
 void put_text(Out *o, const char *s) {
     for (; *s != '\0'; s++)
         put_char(o, *s);

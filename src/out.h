@@ -19,7 +19,17 @@ struct Out {
 // An empty text in the size bytes at at.
 Out out_of(char *at, size_t size);
 
-void put_char(Out *o, char c);
+// One byte more: most of what is written is bytes one at a time.
+inline void put_char(Out *o, char c) {
+    if (o->length + 1 < o->size) {
+        o->at[o->length] = c;
+        o->at[o->length + 1] = '\0';
+    } else {
+        o->full = 1;
+    }
+    o->length++;
+}
+
 void put_text(Out *o, const char *s); // up to its NUL
 void put_bytes(Out *o, const char *s, size_t n);
 void put_int(Out *o, long long value); // in decimal

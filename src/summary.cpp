@@ -149,8 +149,9 @@ size_t summary_json(char *out, size_t size) {
     json_string(j, "report", f->kind == KIND_TEXT && f->header_read ? TEXT_READ_AS_HEADER : NULL);
     if (f->complete) {
         json_phrase(j, "bitrate", [&](Out *o) { put_bitrate(o, f->bitrate, f->variable); });
-        json_phrase(j, "duration",
-                    [&](Out *o) { put_duration(o, f->timed, f->audio_bits, f->bitrate, f->variable); });
+        json_phrase(j, "duration", [&](Out *o) {
+            put_duration(o, f->timed, f->audio_bits, f->bitrate, f->variable);
+        });
     } else {
         json_null(j, "bitrate");
         json_null(j, "duration");

@@ -4,7 +4,6 @@
 #include "cli.h"
 #include "kinds.h"
 
-
 static const struct {
     const char *name;
     int statuses[WORD_STATUSES_MOST];

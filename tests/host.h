@@ -80,8 +80,9 @@ inline int json_put_utf8(char *out, size_t *length, size_t size, unsigned long c
     return 1;
 }
 
-// A string at r->at, its bytes decoded into r->text (NUL-terminated).
-inline int json_read_string(JsonReader *r, size_t *length) {
+// A string at r->at, its bytes decoded into r->text (NUL-terminated) where
+// keep is nonzero.
+inline int json_read_string(JsonReader *r, size_t *length, int keep = 1) {
     *length = 0;
     if (r->at >= r->n || r->s[r->at] != '"')
         return 0;
@@ -89,11 +90,13 @@ inline int json_read_string(JsonReader *r, size_t *length) {
         unsigned char c = (unsigned char)r->s[r->at];
         if (c == '"') {
             r->at++;
-            r->text[*length] = '\0';
+            r->text[keep ? *length : 0] = '\0';
             return 1;
         }
         if (c < 0x20)
             return 0;
+        if (!keep && c != '\\')
+            continue;
         if (c == '\\') {
             if (++r->at >= r->n)
                 return 0;
@@ -115,13 +118,15 @@ inline int json_read_string(JsonReader *r, size_t *length) {
                     code = code << 4 | (unsigned long)v;
                 }
                 r->at += 4;
-                if (!json_put_utf8(r->text, length, sizeof r->text, code))
+                if (keep && !json_put_utf8(r->text, length, sizeof r->text, code))
                     return 0;
                 continue;
             } else {
                 return 0;
             }
         }
+        if (!keep)
+            continue;
         if (*length + 1 >= sizeof r->text)
             return 0;
         r->text[(*length)++] = (char)c;
@@ -145,7 +150,7 @@ inline int json_read_value(JsonReader *r, size_t path_length) {
     size_t length = 0;
     r->text[0] = '\0';
     if (c == '"')
-        return json_read_string(r, &length) && json_visit(r, '"', length);
+        return json_read_string(r, &length, r->visit != NULL) && json_visit(r, '"', length);
     const char *words[] = {"null", "true", "false"};
     for (const char *word : words) {
         size_t k = strlen(word);
@@ -203,13 +208,18 @@ inline int json_read_value(JsonReader *r, size_t path_length) {
             json_space(r);
             if (r->at >= r->n || r->s[r->at++] != ':')
                 return 0;
-        } else {
-            snprintf(key, sizeof key, "[%d]", index);
         }
-        int wrote = snprintf(r->path + path_length, sizeof r->path - path_length, "%s%s",
+        // Paths only where they are looked at: the fuzz target reads many
+        // a document only to know it is one.
+        int wrote = 0;
+        if (r->visit != NULL) {
+            if (c == '[')
+                snprintf(key, sizeof key, "[%d]", index);
+            wrote = snprintf(r->path + path_length, sizeof r->path - path_length, "%s%s",
                              c == '{' && path_length > 0 ? "." : "", key);
-        if (wrote < 0 || (size_t)wrote >= sizeof r->path - path_length)
-            return 0;
+            if (wrote < 0 || (size_t)wrote >= sizeof r->path - path_length)
+                return 0;
+        }
         if (!json_read_value(r, path_length + (size_t)wrote))
             return 0;
         r->path[path_length] = '\0';

@@ -244,7 +244,9 @@ TEST(RoundTrip, TheLargestHeaderFitsTheMost) {
     // What the documents say of either number is the code's: each "4,9NN"
     // in them is the bound (what the page and the library read: intake.h)
     // or the largest header.
-    auto thousands = [](size_t n) { return std::to_string(n / 1000) + "," + std::to_string(n % 1000); };
+    auto thousands = [](size_t n) {
+        return std::to_string(n / 1000) + "," + std::to_string(n % 1000);
+    };
     const std::string known[] = {thousands(START_SPAN), thousands(largest)};
     for (const char *name : {"README.md", "CONTRIBUTING.md", "CHANGELOG.md", "web/npm/README.md"}) {
         FILE *f = fopen(name, "rb");

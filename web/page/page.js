@@ -386,14 +386,15 @@ async function readBatch(entries, mine) {
         records.push(row({...result, path: entry.path, name: result.name || entry.path}, records.length));
         if (performance.now() - slice > SLICE) {
             say('Reading ' + (i + 1).toLocaleString('en') + ' of ' + plural(total, 'file') + '…');
+            document.body.dataset.reported = records.length;
             draw();
             await giveWay();
             if (mine !== generation)
                 return;
             slice = performance.now();
         }
-        document.body.dataset.reported = records.length;
     }
+    document.body.dataset.reported = records.length;
     // The line counts every file in the table; a later batch says how many
     // it added.
     say(batchLine(records, total));

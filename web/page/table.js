@@ -19,9 +19,12 @@ export function plural(count, one) {
 // plain strings: ten thousand names sort at once, where a collator takes
 // many times as long.
 const DIGITS = 16;
+const digits = (run) => run.replace(/^0+(?=\d)/, '').padStart(DIGITS, '0');
 function nameKey(name) {
-    return name.normalize('NFKD').replace(/[\u0300-\u036f]/g, '').toLowerCase()
-        .replace(/\d+/g, (run) => run.replace(/^0+(?=\d)/, '').padStart(DIGITS, '0'));
+    // Most names are ASCII, which has no accents to take off.
+    const key = (/[^\x00-\x7f]/.test(name) ? name.normalize('NFKD').replace(/[\u0300-\u036f]/g, '') : name)
+        .toLowerCase();
+    return /\d/.test(key) ? key.replace(/\d+/g, digits) : key;
 }
 
 const first = (record, value, none) => (record.programs.length ? value(record.programs[0]) : none);
@@ -147,15 +150,25 @@ export function batchLine(records, total) {
 // RFC 4180: a field with a comma, a quote or a line break in quotes, its
 // quotes doubled; lines end in CRLF. A field that a spreadsheet would take
 // for a formula gets a ' in front.
+const FORMULA = /^[=+\-@\t\r]/;
+const QUOTED = /[",\r\n]/;
+const PLAIN = /^[=+\-@\t\r]|[",\r\n]/; // either: most fields are neither
 export function csvField(text) {
-    const safe = /^[=+\-@\t\r]/.test(text) ? "'" + text : text;
-    return /[",\r\n]/.test(safe) ? '"' + safe.replace(/"/g, '""') + '"' : safe;
+    if (!PLAIN.test(text))
+        return text;
+    const safe = FORMULA.test(text) ? "'" + text : text;
+    return QUOTED.test(safe) ? '"' + safe.replace(/"/g, '""') + '"' : safe;
 }
 
 // The rows as CSV, UTF-8 with its byte order mark, for a spreadsheet.
 export function csv(rows) {
+    const values = CSV_COLUMNS.map(([, value]) => value);
     const lines = [CSV_COLUMNS.map(([title]) => csvField(title)).join(',')];
-    for (const record of rows)
-        lines.push(CSV_COLUMNS.map(([, value]) => csvField(value(record))).join(','));
+    for (const record of rows) {
+        let line = csvField(values[0](record));
+        for (let i = 1; i < values.length; i++)
+            line += ',' + csvField(values[i](record));
+        lines.push(line);
+    }
     return '\ufeff' + lines.join('\r\n') + '\r\n';
 }
