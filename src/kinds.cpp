@@ -40,26 +40,42 @@ const char *kind_phrase(int kind) {
 }
 
 size_t id3_tag_length(const unsigned char *start, size_t count) {
-    if (count < ID3_HEADER_BYTES || memcmp(start, "ID3", 3) != 0 || start[3] == 0xff ||
-        start[4] == 0xff)
+    if (count < ID3_HEADER_BYTES || memcmp(start, "ID3", 3) != 0 ||
+        start[ID3_VERSION_AT] == ID3_VERSION_NONE || start[ID3_VERSION_AT + 1] == ID3_VERSION_NONE)
         return 0;
     size_t size = 0;
     for (int i = ID3_SIZE_AT; i < ID3_HEADER_BYTES; i++) {
-        if (start[i] & 0x80)
-            return 0; // seven bits a byte
-        size = size << 7 | start[i];
+        if (start[i] >> ID3_SIZE_BITS != 0)
+            return 0;
+        size = size << ID3_SIZE_BITS | start[i];
     }
-    int footer = start[3] == ID3_VERSION_FOOTER && (start[5] & ID3_FLAG_FOOTER) != 0;
+    int footer =
+        start[ID3_VERSION_AT] == ID3_VERSION_FOOTER && (start[ID3_FLAGS_AT] & ID3_FLAG_FOOTER) != 0;
     return ID3_HEADER_BYTES + size + (footer ? ID3_FOOTER_BYTES : 0);
 }
 
 // An MPEG audio frame header, past its eleven bits of sync: its version
-// (bits 4-3 of the second byte; 01 is reserved), its layer (bits 2-1; 00 is
-// reserved, and ADTS's), its bitrate index (the third byte's high four bits;
-// 1111 is reserved) and its sampling rate (the next two; 11 is reserved).
+// (bits 4-3 of the second byte), its layer (bits 2-1; 00 is ADTS's), its
+// bitrate index (the third byte's high four bits) and its sampling rate (the
+// next two), each with the value that is reserved.
+enum {
+    MPEG_VERSION_MASK = 0x18,
+    MPEG_VERSION_RESERVED = 0x08,
+    MPEG_LAYER_MASK = 0x06,
+    MPEG_LAYER_RESERVED = 0x00,
+    MPEG_BITRATE_MASK = 0xf0,
+    MPEG_BITRATE_RESERVED = 0xf0,
+    MPEG_RATE_MASK = 0x0c,
+    MPEG_RATE_RESERVED = 0x0c,
+    MPEG_HEADER_BYTES_TOLD = 3, // as many as these fields take
+};
+
 static int mpeg_audio_frame(const unsigned char *bytes, size_t count) {
-    return count >= 3 && (bytes[1] & 0x18) != 0x08 && (bytes[1] & 0x06) != 0 &&
-           (bytes[2] & 0xf0) != 0xf0 && (bytes[2] & 0x0c) != 0x0c;
+    return count >= MPEG_HEADER_BYTES_TOLD &&
+           (bytes[1] & MPEG_VERSION_MASK) != MPEG_VERSION_RESERVED &&
+           (bytes[1] & MPEG_LAYER_MASK) != MPEG_LAYER_RESERVED &&
+           (bytes[2] & MPEG_BITRATE_MASK) != MPEG_BITRATE_RESERVED &&
+           (bytes[2] & MPEG_RATE_MASK) != MPEG_RATE_RESERVED;
 }
 
 static int id3_header(const unsigned char *bytes, size_t count) {

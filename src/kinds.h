@@ -34,7 +34,11 @@ enum {
 // the flag set, a footer of the same length after the tag.
 enum {
     ID3_HEADER_BYTES = 10,
+    ID3_VERSION_AT = 3, // then the revision
+    ID3_VERSION_NONE = 0xff,
+    ID3_FLAGS_AT = 5,
     ID3_SIZE_AT = 6,
+    ID3_SIZE_BITS = 7, // of each byte of the size
     ID3_VERSION_FOOTER = 4,
     ID3_FLAG_FOOTER = 0x10,
     ID3_FOOTER_BYTES = 10,

@@ -45,7 +45,7 @@ check() {
     if "$@" >"$log" 2>&1; then
         echo "ok      $name"
     else
-        echo "FAILED  $name: $(grep -v '^\s*$' "$log" | tail -n 1 | cut -c1-200) ($work/$log)"
+        echo "FAILED  $name: $(grep -v '^\s*$' "$log" | tail -n 1 | cut -c1-240) ($work/$log)"
         failures=$((failures + 1))
         return 1
     fi
@@ -53,35 +53,28 @@ check() {
 
 # The versions are exact, so that every run takes the same tools.
 cat >package.json <<EOF
-{
-  "name": "adifinfo-consumers",
-  "private": true,
-  "dependencies": {
-    "@arethetypeswrong/cli": "0.18.5",
-    "@rollup/plugin-node-resolve": "16.0.3",
-    "adifinfo": "file:$tarball",
-    "jest": "30.5.2",
-    "jest-environment-jsdom": "30.5.2",
-    "publint": "0.3.25",
-    "rollup": "4.70.0",
-    "typescript": "5.9.3",
-    "vite": "8.4.2",
-    "webpack": "5.113.0",
-    "webpack-cli": "7.3.1"
-  }
-}
+{"name": "adifinfo-consumers", "private": true, "dependencies": {
+  "@arethetypeswrong/cli": "0.18.5", "publint": "0.3.25", "typescript": "5.9.3",
+  "rollup": "4.70.0", "@rollup/plugin-node-resolve": "16.0.3", "webpack": "5.113.0", "webpack-cli": "7.3.1",
+  "vite": "8.4.2", "jest": "30.5.2", "jest-environment-jsdom": "30.5.2", "adifinfo": "file:$tarball"}}
 EOF
 check "npm install of the tools and the tarball" npm install --no-audit --no-fund --loglevel=error ||
     { echo "consumers.sh: nothing to check without them"; exit 1; }
 
-# The checkers: any problem, warning or suggestion fails.
+# The checkers: any problem, warning or suggestion fails, and the first is
+# told. They colour what they say on CI.
 tar -xzf "$tarball"
+plain() { sed 's/\x1b\[[0-9;]*m//g'; }
 checker() {
-    "$@" | tee logs/said
-    [ "${PIPESTATUS[0]}" -eq 0 ] && grep -q "$expect" logs/said || { echo "it did not say: $expect"; return 1; }
+    "$@" 2>&1 | plain | tee logs/said
+    [ "${PIPESTATUS[0]}" -eq 0 ] && grep -q "$expect" logs/said && return
+    grep -E -m 1 "$problem" logs/said || echo "it did not say: $expect"
+    return 1
 }
-expect="No problems found" check "attw on the tarball" checker "$bin/attw" --format table-flipped "$tarball"
-expect="^All good!$" check "publint --strict on the package" checker "$bin/publint" --strict package
+expect="No problems found" problem="https://" check "attw on the tarball" \
+    checker "$bin/attw" --format table-flipped "$tarball"
+expect="^All good!$" problem="^[0-9]+\. " check "publint --strict on the package" \
+    checker "$bin/publint" --strict package
 
 # The browser app: the example's bytes, written in, as an app has them from a
 # file input.
@@ -111,7 +104,7 @@ b64=$(sed -n "s/^export const ADIFINFO_WASM = '\(.*\)';$/\1/p" package/lib/wasm.
 bundled() {
     local out=dist/$1 js copies
     shift
-    (cd app && "$@") 2>&1 | tee logs/said
+    (cd app && "$@") 2>&1 | plain | tee logs/said
     [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "it failed"; return 1; }
     ! grep -Eiq "$noise" logs/said || { echo "it warned: $(grep -Ei "$noise" logs/said | head -n 1)"; return 1; }
     [ -f "app/$out/index.html" ] || page 'src="main.js"' >"app/$out/index.html"
@@ -135,17 +128,17 @@ noise='.' check "Vite bundle" bundled vite "$bin/vite" build --outDir dist/vite 
 
 # Each bundle in headless Chromium, from a server of its own on 127.0.0.1.
 cat >chromium.py <<'EOF'
-import functools, http.server, json, sys, tempfile, threading, time
+import functools, http.server, json, shutil, sys, tempfile, threading, time
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 
 options = webdriver.ChromeOptions()
-options.binary_location = "/usr/bin/chromium"
+options.binary_location = shutil.which("chromium")
 for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
              "--disable-background-networking", "--disable-component-update", "--disable-sync",
              "--no-first-run", f"--user-data-dir={tempfile.mkdtemp(dir=sys.argv[1])}"):
     options.add_argument(flag)
-driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+driver = webdriver.Chrome(service=Service(shutil.which("chromedriver")), options=options)
 want = {"status": 0, "word": "complete", "about": "ADIF: MPEG-2 AAC audio with one header at its start.",
         "words": 4, "path": "TypeError"}
 try:
@@ -204,7 +197,7 @@ test('a path is refused', async () => {
 EOF
 # Jest's own summary is its last line: what failed, and why, is said after.
 jested() {
-    "$bin/jest" --ci --rootDir jest --testEnvironment jsdom 2>&1 | tee logs/said
+    "$bin/jest" --ci --rootDir jest --testEnvironment jsdom 2>&1 | plain | tee logs/said
     [ "${PIPESTATUS[0]}" -eq 0 ] && return
     grep -A2 '●' logs/said | awk '/●/ { name = $0; sub(/^ *● */, "", name); getline; getline; print name ": " $0 }' |
         sed 's/  */ /g' | paste -sd ';'
@@ -223,9 +216,7 @@ const word: Word = words[0].word;
 void inspect('surround-5.1.adif');
 // @ts-expect-error nor a URL
 void inspect(new URL('file:///surround-5.1.adif'));
-void result;
-void about;
-void word;
+void [result, about, word];
 EOF
 cat >types/node.mts <<'EOF'
 import adifinfo, {inspect} from 'adifinfo';

@@ -72,4 +72,15 @@ inline FILE *memory_file(const void *data, size_t size) {
     return temp_file_of(data, size);
 }
 
+// Standard output sent nowhere: what the fuzz targets print is not read.
+inline void stdout_to_nowhere(void) {
+#if defined(_WIN32)
+    const char *nowhere = "NUL";
+#else
+    const char *nowhere = "/dev/null";
+#endif
+    if (freopen(nowhere, "w", stdout) == NULL)
+        abort();
+}
+
 #endif
