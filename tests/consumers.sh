@@ -105,7 +105,7 @@ bundled() {
     local out=dist/$1 js copies
     shift
     (cd app && "$@") 2>&1 | plain | tee logs/said
-    [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "it failed"; return 1; }
+    [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "it failed: $(grep -E -m 1 "Can't resolve|ERROR|rror:" logs/said)"; return 1; }
     ! grep -Eiq "$noise" logs/said || { echo "it warned: $(grep -Ei "$noise" logs/said | head -n 1)"; return 1; }
     [ -f "app/$out/index.html" ] || page 'src="main.js"' >"app/$out/index.html"
     js=$(cat app/"$out"/*.js app/"$out"/assets/*.js 2>/dev/null)

@@ -154,6 +154,9 @@ async function main() {
                           ['an ArrayBuffer', new Uint8Array(buffer).buffer, size],
                           ['a DataView', new DataView(new Uint8Array(buffer).buffer), size],
                           ['bytes of another realm', other, size], ['a Blob', new Blob([buffer]), size],
+                          // jsdom's Blob has its size and its slices, no more.
+                          ['a Blob-like object', {size: buffer.length, slice: (from, to) => new Blob([buffer.subarray(from, to)])},
+                           size],
                           ['a web ReadableStream', webStream(buffer), wholeSize],
                           ['a Node.js Readable', readable(buffer), wholeSize],
                           ['a Response', new Response(buffer), wholeSize]];
@@ -316,6 +319,22 @@ async function main() {
                 .inspect(${JSON.stringify(fifo)}, {signal: AbortSignal.timeout(100)}).catch((e) => console.log(e.name));`],
         {timeout: 10000, encoding: 'utf8'});
         assert.deepStrictEqual([child.status, child.stdout, child.signal], [0, 'AbortError\n', null], 'did not exit');
+    });
+
+    // Where the host has no TextDecoder or TextEncoder (jsdom, as Jest runs
+    // it): the same result, names and comments in UTF-8 as written.
+    await row('a host without TextDecoder and TextEncoder', async () => {
+        const c = list.cases.find((k) => k.name === 'golden.comment-as-written');
+        const file = path.join(prepare(c, '-coders').dir, 'Café Ωμέγα.adif');
+        fs.copyFileSync(prepare(c, '-coders-again').name, file);
+        const run = `delete globalThis.TextDecoder; delete globalThis.TextEncoder;
+            require(${JSON.stringify(installed)}).inspect(process.argv[1]).then((r) =>
+                console.log(JSON.stringify({...r, report: Buffer.from(r.report).toString('base64')})));`;
+        const done = childProcess.spawnSync(process.execPath, ['-e', run, file], {encoding: 'utf8'});
+        assert.strictEqual(done.status, 0, done.stderr);
+        const result = await inspect(file);
+        assert.deepStrictEqual(JSON.parse(done.stdout), {...result, report: result.report.toString('base64')});
+        assert.ok(result.name.endsWith('Café Ωμέγα.adif') && result.inWords.programs[1].comment.endsWith('café'));
     });
 
     await row('many at once', async () => {

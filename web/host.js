@@ -25,8 +25,48 @@ export const ADIFINFO_IMPORTS = {
 const ERRNO = {badf: 8, io: 29, noent: 44, notty: 59, spipe: 70};
 const INPUT = 3; // the one file the tool opens
 
-const utf8Decoder = new TextDecoder();
-const utf8Encoder = new TextEncoder();
+// UTF-8 both ways: the host's own TextDecoder and TextEncoder where it has
+// them, and where it has not (jsdom, as Jest runs it), the same by hand. The
+// module writes only UTF-8.
+const decoder = typeof TextDecoder === 'function' ? new TextDecoder() : null;
+const encoder = typeof TextEncoder === 'function' ? new TextEncoder() : null;
+
+export function fromUtf8(bytes) {
+    if (decoder !== null)
+        return decoder.decode(bytes);
+    let text = '';
+    for (let i = 0; i < bytes.length;) {
+        const first = bytes[i];
+        const length = first < 0x80 ? 1 : first < 0xe0 ? 2 : first < 0xf0 ? 3 : 4;
+        let code = length === 1 ? first : first & (0x7f >> length);
+        for (let k = 1; k < length; k++)
+            code = code << 6 | (bytes[i + k] & 0x3f);
+        text += String.fromCodePoint(code);
+        i += length;
+    }
+    return text;
+}
+
+// A string as UTF-8; a surrogate that has no pair, as U+FFFD.
+export function toUtf8(text) {
+    if (encoder !== null)
+        return encoder.encode(text);
+    const bytes = [];
+    for (const char of text) {
+        let code = char.codePointAt(0);
+        if (code >= 0xd800 && code <= 0xdfff)
+            code = 0xfffd;
+        if (code < 0x80)
+            bytes.push(code);
+        else if (code < 0x800)
+            bytes.push(0xc0 | code >> 6, 0x80 | (code & 0x3f));
+        else if (code < 0x10000)
+            bytes.push(0xe0 | code >> 12, 0x80 | (code >> 6 & 0x3f), 0x80 | (code & 0x3f));
+        else
+            bytes.push(0xf0 | code >> 18, 0x80 | (code >> 12 & 0x3f), 0x80 | (code >> 6 & 0x3f), 0x80 | (code & 0x3f));
+    }
+    return Uint8Array.from(bytes);
+}
 
 // Bytes written in pieces, kept in one array that grows: add(piece),
 // bytes(), a copy of all of them, and empty(), to start again (the array
@@ -53,7 +93,7 @@ function collector() {
 }
 
 function utf8(text) {
-    return typeof text === 'string' ? utf8Encoder.encode(text) : Uint8Array.from(text);
+    return typeof text === 'string' ? toUtf8(text) : Uint8Array.from(text);
 }
 
 // startAdifinfo(compiled) makes an instance of the tool (compiled: the
@@ -210,7 +250,7 @@ export function startAdifinfo(compiled) {
             const done = {status, output: current.output.bytes(), errors: current.errors.bytes()};
             if (options.summary) {
                 const json = exports.adifinfo_summary();
-                done.summary = JSON.parse(utf8Decoder.decode(bytes.subarray(json, bytes.indexOf(0, json))));
+                done.summary = JSON.parse(fromUtf8(bytes.subarray(json, bytes.indexOf(0, json))));
             }
             return done;
         } finally {
@@ -239,7 +279,7 @@ export function startAdifinfo(compiled) {
             if (to === 0)
                 throw new Error('the tool has no memory for this');
             const length = exports.adifinfo_as_written(from, given.length, to, size);
-            return utf8Decoder.decode(bytes.subarray(to, to + length));
+            return fromUtf8(bytes.subarray(to, to + length));
         } finally {
             exports.free(from);
             exports.free(to);
@@ -249,7 +289,7 @@ export function startAdifinfo(compiled) {
     // The four words, the kinds and the spans (src/summary.h: words_json).
     const words = () => {
         const at = exports.adifinfo_words();
-        return JSON.parse(utf8Decoder.decode(bytes.subarray(at, bytes.indexOf(0, at))));
+        return JSON.parse(fromUtf8(bytes.subarray(at, bytes.indexOf(0, at))));
     };
 
     return {run, intake, asWritten, words};

@@ -5,9 +5,8 @@
 // for field), with what only JavaScript has beside it: the report's bytes,
 // the report as a terminal shows it, the name as written, and the error
 // that stopped the reading, where one did.
+import {fromUtf8} from './host.js';
 import {intake, readerOf} from './reader.js';
-
-const ascii = new TextDecoder();
 
 // The tool run on the file called name, of which read ({start, ended,
 // failure}: readFile's) was read, or that could not be opened (read null,
@@ -27,7 +26,7 @@ export function reportFile(tool, name, read, failure, shownName) {
     else
         tool.intake.begin(-1);
     const escaped = run(true, true);
-    const shown = ascii.decode(escaped.output);
+    const shown = fromUtf8(escaped.output); // ASCII: printable, and line ends
     const raw = shown.includes('\\x') ? run(false, false) : escaped;
     return {
         ...escaped.summary,

@@ -65,8 +65,9 @@ function bytesOf(input) {
     return null;
 }
 
-const isBlob = (input) => typeof input.size === 'number' && typeof input.slice === 'function' &&
-                          (typeof input.stream === 'function' || typeof input.arrayBuffer === 'function');
+// A Blob of any realm, or shaped like one: its size and its slices (jsdom's
+// has no more).
+const isBlob = (input) => typeof input.size === 'number' && typeof input.slice === 'function';
 const isResponse = (input) => typeof input.arrayBuffer === 'function' && 'body' in input &&
                               typeof input.headers === 'object' && typeof input.status === 'number';
 const isWebStream = (input) => typeof input.getReader === 'function';
