@@ -24,15 +24,8 @@ static long long after_the_tag(void) {
     return intake.size < 0 || (long long)tag < intake.size ? (long long)tag : -1;
 }
 
-void intake_size(long long size) {
-    if (intake.size < 0 && size >= (long long)intake.start_count)
-        intake.size = size;
-}
-
 Want intake_want(void) {
     Want want = {0, 0};
-    if (intake.stage == STAGE_NEXT && after_the_tag() < 0)
-        intake.stage = STAGE_DONE; // the size, learned since, ends the file inside the tag
     if (intake.stage == STAGE_START) {
         want.count = START_SPAN;
     } else if (intake.stage == STAGE_NEXT) {

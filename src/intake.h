@@ -50,10 +50,6 @@ struct Want {
 };
 Want intake_want(void);
 
-// The host learned the file's size after it began (a Blob's, asked for only
-// where the start did not end the file); a size the file's end gave stays.
-void intake_size(long long size);
-
 // Where the host writes what it reads (intake_want's count bytes at most).
 unsigned char *intake_buffer(void);
 

@@ -249,9 +249,11 @@ async function main() {
         ['a missing file', path.join(work, 'missing.adif'), {code: 'ENOENT', syscall: 'open', path: path.join(work, 'missing.adif')}],
         ['a folder', folder, {code: 'EISDIR', syscall: 'read', path: folder}],
         ['a name too long', `${work}/${'n'.repeat(300)}`, {code: 'ENAMETOOLONG', syscall: 'open'}],
-        ['a Blob whose stream fails', Object.assign(new Blob([new Uint8Array(10)]), {stream: () => {
+        ['a Blob whose stream fails', Object.assign(new Blob([new Uint8Array(10000)]), {stream: () => {
             throw new Error('the Blob gave way');
         }}), {message: 'the Blob gave way'}],
+        ['a Blob whose bytes fail', Object.assign(new Blob([new Uint8Array(10)]), {arrayBuffer: () =>
+            Promise.reject(new Error('the disk gave way'))}), {message: 'the disk gave way'}],
         ['a stream that fails', new ReadableStream({pull: (controller) => controller.error(new Error('cut off'))}),
          {message: 'cut off'}],
         ['a Readable that fails', new stream.Readable({read() {

@@ -109,9 +109,9 @@ function utf8(text) {
 //                                  gives it as summary: the library's result,
 //                                  by name, but for what only JavaScript has.
 //   intake                         how much of a file the summary wants
-//                                  (src/intake.h): begin(size), size(size),
-//                                  want() (an {offset, count}; count 0 when
-//                                  nothing more), took(bytes, ended)
+//                                  (src/intake.h): begin(size), want() (an
+//                                  {offset, count}; count 0 when nothing
+//                                  more), took(bytes, ended)
 //   asWritten(text)                text from outside (a name: a string or its
 //                                  bytes) as written (src/text.h)
 //   words()                        the four words, the kinds and the spans
@@ -261,7 +261,6 @@ export function startAdifinfo(compiled) {
 
     const intake = {
         begin: (size) => exports.adifinfo_intake_begin(size),
-        size: (size) => exports.adifinfo_intake_size(size),
         want: () => ({offset: exports.adifinfo_want_offset(), count: exports.adifinfo_want_count()}),
         took(piece, ended) {
             const count = Math.min(piece.length, exports.adifinfo_want_count());

@@ -24,10 +24,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE void adifinfo_intake_begin(double size) {
     intake_begin((long long)size);
 }
 
-extern "C" EMSCRIPTEN_KEEPALIVE void adifinfo_intake_size(double size) {
-    intake_size((long long)size);
-}
-
 extern "C" EMSCRIPTEN_KEEPALIVE double adifinfo_want_offset(void) {
     return (double)intake_want().offset;
 }

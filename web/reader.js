@@ -5,9 +5,6 @@
 // how much is read is decided there, once), forward only:
 //
 //   source.size                 its size in bytes, or -1 where not known
-//   source.learnSize()          where size is -1, a promise of it, or of -1
-//                               (optional: a Blob's size is asked for only
-//                               where its start does not end it)
 //   source.read(offset, count)  a promise of {bytes, ended}: the count bytes
 //                               at offset (fewer only at the end, which ended
 //                               says), offset at or past where the last read
@@ -34,12 +31,12 @@ export function joined(chunks, length) {
     return all;
 }
 
-// Reads what tool's intake wants of source: {size, learned, pieces, start,
-// ended, exhausted, failure}: the size the source gave, and the one it gave
-// after its start (or -1); the pieces read, each {bytes, ended}; the file's
-// first bytes, whether it ends there, whether the source had no more to
-// give (it was given only the file's start), and the error that stopped
-// the reading (null where none did). The source is closed after.
+// Reads what tool's intake wants of source: {size, pieces, start, ended,
+// exhausted, failure}: the size the source gave; the pieces read, each
+// {bytes, ended}; the file's first bytes, whether it ends there, whether the
+// source had no more to give (it was given only the file's start), and the
+// error that stopped the reading (null where none did). The source is
+// closed after.
 //
 // The intake is the module's, and the module has one: reads of other files
 // go on at once (the page reads ahead, the library takes calls at once), so
@@ -47,8 +44,8 @@ export function joined(chunks, length) {
 // is asked what is wanted next, and once more right before the run that
 // makes the summary, with nothing awaited between.
 export async function readFile(tool, source, signal) {
-    const read = {size: source.size, learned: -1, pieces: [], start: new Uint8Array(0), ended: false,
-                  exhausted: false, failure: null};
+    const read = {size: source.size, pieces: [], start: new Uint8Array(0), ended: false, exhausted: false,
+                  failure: null};
     try {
         for (let want = intake(tool, read); want.count > 0; want = intake(tool, read)) {
             checkAborted(signal);
@@ -57,8 +54,6 @@ export async function readFile(tool, source, signal) {
             if (read.pieces.length === 1) {
                 read.start = piece.bytes;
                 read.ended = piece.ended;
-                if (!piece.ended && source.size < 0 && source.learnSize)
-                    read.learned = await source.learnSize();
             }
             if (piece.bytes.length < want.count && !piece.ended) {
                 read.exhausted = true; // the source has no more to give: only a file's start was given
@@ -79,11 +74,8 @@ export async function readFile(tool, source, signal) {
 // what it wants next.
 export function intake(tool, read) {
     tool.intake.begin(read.size);
-    read.pieces.forEach((piece, i) => {
+    for (const piece of read.pieces)
         tool.intake.took(piece.bytes, piece.ended);
-        if (i === 0 && read.learned >= 0)
-            tool.intake.size(read.learned);
-    });
     return tool.intake.want();
 }
 
@@ -190,42 +182,43 @@ export function webStreamSource(stream, size = -1) {
     }, () => reader.cancel().catch(() => {}), size);
 }
 
-// A Blob, a File, or anything shaped like one: its start streamed where it
-// can be (the fastest way a browser reads many files: no slice of each to
-// make, no size to ask, and one that fails, rather than reads nothing, for a
-// file that went away or changed after it was chosen); the rest read by
-// slices, where it is. The browser hands a file over in chunks of its own
-// making, up to a few MiB of a large file that it has at hand: only what is
-// wanted is kept.
-//
-// Where size is given, the Blob is that file's start (or all of it, where
-// the sizes agree).
+// A Blob, a File, or anything shaped like one. Its size is at hand (a
+// File's was taken when it was chosen). A file that the start holds whole is
+// read at once; the start of a longer one streamed, and left once it has
+// come (the fastest way a browser reads many files: a slice of each takes
+// far longer); what follows a long tag, by a slice. Where the file went
+// away or changed after it was chosen, the reading fails, or comes back as
+// other than its size, which fails it. The browser hands a file over in
+// chunks of its own making, up to a few MiB of a large file that it has at
+// hand: only what is wanted is kept. Where size is given, the Blob is that
+// file's start (or all of it, where the sizes agree).
 export function blobSource(blob, size) {
     const whole = size === undefined || size === blob.size;
     let stream = null;
     const ended = (at) => whole && at >= blob.size;
-    const slice = async (offset, count) => {
-        const part = blob.slice(offset, offset + count);
-        const bytes = new Uint8Array(typeof part.arrayBuffer === 'function' ? await part.arrayBuffer()
-                                                                            : await bufferOf(part));
-        return {bytes, ended: ended(offset + bytes.length)};
-    };
+    const bufferOfBlob = async (part) => new Uint8Array(typeof part.arrayBuffer === 'function' ? await part.arrayBuffer()
+                                                                                              : await bufferOf(part));
     const source = {
-        size: whole ? -1 : size,
+        size: whole ? blob.size : size,
         delivered: 0,
-        learnSize: async () => blob.size,
         async read(offset, count) {
-            // The start from the stream; what follows a long tag by a slice,
-            // rather than the stream all the way there.
-            if (offset > 0 || typeof blob.stream !== 'function') {
-                const piece = await slice(offset, count);
-                source.delivered += piece.bytes.length;
-                return piece;
+            let piece;
+            if (offset === 0 && whole && blob.size <= count) {
+                const bytes = await bufferOfBlob(typeof blob.arrayBuffer === 'function' ? blob : blob.slice(0, blob.size));
+                if (bytes.length !== blob.size)
+                    throw new Error(`the file is ${bytes.length} bytes, not the ${blob.size} it was`);
+                piece = {bytes, ended: true};
+            } else if (offset === 0 && typeof blob.stream === 'function') {
+                stream = webStreamSource(blob.stream());
+                const got = await stream.read(offset, count);
+                source.delivered = stream.delivered;
+                return {bytes: got.bytes, ended: ended(got.bytes.length) || (whole && got.ended)};
+            } else {
+                piece = {bytes: await bufferOfBlob(blob.slice(offset, offset + count)), ended: false};
+                piece.ended = ended(offset + piece.bytes.length);
             }
-            stream = webStreamSource(blob.stream());
-            const piece = await stream.read(offset, count);
-            source.delivered = stream.delivered;
-            return {bytes: piece.bytes, ended: piece.bytes.length < count ? whole : ended(piece.bytes.length)};
+            source.delivered += piece.bytes.length;
+            return piece;
         },
         close() {
             if (stream !== null)

@@ -96,7 +96,7 @@ async function readAhead(entry) {
 // a folder given as a file fails so, as does a file that went away or
 // changed after it was chosen.
 function readingFailed(error) {
-    return error instanceof TypeError || (error && error.name === 'NotReadableError')
+    return error instanceof TypeError || (error && (error.name === 'NotReadableError' || error.name === 'NotFoundError'))
         ? 'it could not be read: a folder is read with "Choose a folder", or dropped on the page; a file that went ' +
           'away or changed after it was chosen, or that the system refused to read, must be chosen again'
         : why(error);
