@@ -5,6 +5,10 @@
 // how much is read is decided there, once), forward only:
 //
 //   source.size                 its size in bytes, or -1 where not known
+//   source.learnSize()          where size is -1, its size (or -1), asked for
+//                               only where the start does not end the file
+//                               (optional: a Blob's costs a round trip to
+//                               the browser)
 //   source.read(offset, count)  a promise of {bytes, ended}: the count bytes
 //                               at offset (fewer only at the end, which ended
 //                               says), offset at or past where the last read
@@ -54,6 +58,8 @@ export async function readFile(tool, source, signal) {
             if (read.pieces.length === 1) {
                 read.start = piece.bytes;
                 read.ended = piece.ended;
+                if (!piece.ended && read.size < 0 && source.learnSize)
+                    read.size = source.learnSize();
             }
             if (piece.bytes.length < want.count && !piece.ended) {
                 read.exhausted = true; // the source has no more to give: only a file's start was given
@@ -182,43 +188,46 @@ export function webStreamSource(stream, size = -1) {
     }, () => reader.cancel().catch(() => {}), size);
 }
 
-// A Blob, a File, or anything shaped like one. Its size is at hand (a
-// File's was taken when it was chosen). A file that the start holds whole is
-// read at once; the start of a longer one streamed, and left once it has
-// come (the fastest way a browser reads many files: a slice of each takes
-// far longer); what follows a long tag, by a slice. Where the file went
-// away or changed after it was chosen, the reading fails, or comes back as
-// other than its size, which fails it. The browser hands a file over in
-// chunks of its own making, up to a few MiB of a large file that it has at
-// hand: only what is wanted is kept. Where size is given, the Blob is that
-// file's start (or all of it, where the sizes agree).
+// A Blob, a File, or anything shaped like one: its start streamed where it
+// can be (the fastest way a browser reads many files: no slice of each to
+// make, no size to ask, which costs a round trip to the browser; and one
+// that fails, rather than reads nothing, for a file that went away or
+// changed after it was chosen). The browser hands a file over in chunks of
+// its own making, up to a few MiB of a large file that it has at hand: what
+// follows a long tag is read on from the stream where that is near, and by
+// a slice where it is far. Only what is wanted is kept. Its size is asked
+// for only where the start does not end it. Where size is given, the Blob
+// is that file's start (or all of it, where the sizes agree).
+const STREAM_ON_MOST = 1 << 22; // bytes of a stream passed over rather than sliced past
 export function blobSource(blob, size) {
-    const whole = size === undefined || size === blob.size;
     let stream = null;
-    const ended = (at) => whole && at >= blob.size;
-    const bufferOfBlob = async (part) => new Uint8Array(typeof part.arrayBuffer === 'function' ? await part.arrayBuffer()
-                                                                                              : await bufferOf(part));
+    let streamed = 0; // where the stream is
+    const whole = () => size === undefined || size === blob.size;
+    const slice = async (offset, count) => {
+        const part = blob.slice(offset, offset + count);
+        const bytes = new Uint8Array(typeof part.arrayBuffer === 'function' ? await part.arrayBuffer()
+                                                                            : await bufferOf(part));
+        return {bytes, ended: whole() && offset + bytes.length >= blob.size};
+    };
     const source = {
-        size: whole ? blob.size : size,
+        size: size === undefined ? -1 : size,
         delivered: 0,
+        learnSize: () => blob.size,
         async read(offset, count) {
-            let piece;
-            if (offset === 0 && whole && blob.size <= count) {
-                const bytes = await bufferOfBlob(typeof blob.arrayBuffer === 'function' ? blob : blob.slice(0, blob.size));
-                if (bytes.length !== blob.size)
-                    throw new Error(`the file is ${bytes.length} bytes, not the ${blob.size} it was`);
-                piece = {bytes, ended: true};
-            } else if (offset === 0 && typeof blob.stream === 'function') {
-                stream = webStreamSource(blob.stream());
-                const got = await stream.read(offset, count);
-                source.delivered = stream.delivered;
-                return {bytes: got.bytes, ended: ended(got.bytes.length) || (whole && got.ended)};
-            } else {
-                piece = {bytes: await bufferOfBlob(blob.slice(offset, offset + count)), ended: false};
-                piece.ended = ended(offset + piece.bytes.length);
+            const onStream = offset === 0 ? typeof blob.stream === 'function'
+                                          : stream !== null && offset - streamed <= STREAM_ON_MOST;
+            if (!onStream) {
+                const piece = await slice(offset, count);
+                source.delivered += piece.bytes.length;
+                return piece;
             }
-            source.delivered += piece.bytes.length;
-            return piece;
+            if (stream === null)
+                stream = webStreamSource(blob.stream());
+            const piece = await stream.read(offset, count);
+            streamed = offset + piece.bytes.length;
+            source.delivered = stream.delivered;
+            // The stream's end is the file's, where the Blob is all of it.
+            return {bytes: piece.bytes, ended: piece.ended && (size === undefined || whole())};
         },
         close() {
             if (stream !== null)

@@ -17,7 +17,7 @@ import {startAdifinfo} from '../host.js';
 import {blobSource, readFile} from '../reader.js';
 import {reportFile} from '../report.js';
 import {ADIFINFO_WORDS} from '../words.js';
-import {COLUMNS, WORDS, batchLine, csv, filterChoices, pageOf, plural, row, view} from './table.js';
+import {COLUMNS, WORDS, batchLine, count, csv, filterChoices, pageOf, plural, row, view} from './table.js';
 
 // Files being read while the tool runs.
 const READ_AHEAD = 32;
@@ -166,10 +166,26 @@ function drawFilter() {
     }));
 }
 
+// The rows drawn, the same records again drawn only where they changed: as
+// files come in, the first page of a table that is not sorted stays as it
+// is once it is full, and drawing it costs the browser far more than
+// reading the files.
+let drawn = [];
 function drawTable() {
     const page = pageOf(rows(), table.page, table.filter);
     table.page = page.page;
-    $('rows').replaceChildren(...page.shown.map((record) => {
+    if (page.shown.length !== drawn.length || page.shown.some((record, i) => record !== drawn[i]))
+        drawRows(page.shown);
+    $('table-caption').textContent = page.caption;
+    $('page-number').textContent = 'Page ' + (page.page + 1) + ' of ' + page.pages;
+    $('previous').disabled = page.page === 0;
+    $('next').disabled = page.page >= page.pages - 1;
+    $('files-section').hidden = records.length === 0;
+}
+
+function drawRows(shown) {
+    drawn = shown;
+    $('rows').replaceChildren(...shown.map((record) => {
         const line = element('tr', undefined, record.word.replace(' ', '-'));
         COLUMNS.forEach((column, i) => {
             const cell = element(i === 0 ? 'th' : 'td');
@@ -195,11 +211,6 @@ function drawTable() {
         });
         return line;
     }));
-    $('table-caption').textContent = page.caption;
-    $('page-number').textContent = 'Page ' + (page.page + 1) + ' of ' + page.pages;
-    $('previous').disabled = page.page === 0;
-    $('next').disabled = page.page >= page.pages - 1;
-    $('files-section').hidden = records.length === 0;
 }
 
 $('filter').addEventListener('change', () => {
@@ -385,7 +396,7 @@ async function readBatch(entries, mine) {
         entries[i] = null;
         records.push(row({...result, path: entry.path, name: result.name || entry.path}, records.length));
         if (performance.now() - slice > SLICE) {
-            say('Reading ' + (i + 1).toLocaleString('en') + ' of ' + plural(total, 'file') + '…');
+            say('Reading ' + count(i + 1) + ' of ' + plural(total, 'file') + '…');
             document.body.dataset.reported = records.length;
             draw();
             await giveWay();
@@ -428,7 +439,7 @@ $('clear').addEventListener('click', () => {
     opener = null;
     table.rows = null;
     table.page = 0;
-    $('rows').replaceChildren();
+    drawRows([]);
     $('report-section').hidden = true;
     $('report-text').textContent = '';
     $('files-section').hidden = true;

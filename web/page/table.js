@@ -10,8 +10,13 @@ import {ADIFINFO_WORDS} from '../words.js';
 export const WORDS = ADIFINFO_WORDS.map((w) => w.word);
 export const PAGE_ROWS = 100;
 
-export function plural(count, one) {
-    return count.toLocaleString('en') + ' ' + one + (count === 1 ? '' : 's');
+// A count as the page writes it: "12,345". (toLocaleString makes a formatter
+// each time it is called.)
+const numbers = new Intl.NumberFormat('en');
+export const count = (n) => numbers.format(n);
+
+export function plural(n, one) {
+    return count(n) + ' ' + one + (n === 1 ? '' : 's');
 }
 
 // A name's sort key: letters without their case or accents, and each run
@@ -117,7 +122,7 @@ export function pageOf(rows, page, filter) {
     const shown = rows.slice(at * PAGE_ROWS, (at + 1) * PAGE_ROWS);
     const from = rows.length ? at * PAGE_ROWS + 1 : 0;
     const caption = (filter === 'all' ? 'All files' : 'Files ' + filter) + ': ' +
-        (rows.length > PAGE_ROWS ? from.toLocaleString('en') + '–' + (from + shown.length - 1).toLocaleString('en') +
+        (rows.length > PAGE_ROWS ? count(from) + '–' + count(from + shown.length - 1) +
                                    ' of ' : '') + plural(rows.length, 'file');
     return {page: at, pages, shown, caption};
 }
@@ -130,7 +135,7 @@ export function filterChoices(records) {
     return ['all', ...WORDS].map((word) => ({
         value: word,
         label: (word === 'all' ? 'all files' : word) + ' (' +
-               (word === 'all' ? records.length : counts[word] || 0).toLocaleString('en') + ')',
+               count(word === 'all' ? records.length : counts[word] || 0) + ')',
     }));
 }
 
@@ -140,10 +145,10 @@ export function batchLine(records, total) {
     const counts = {};
     for (const record of records)
         counts[record.word] = (counts[record.word] || 0) + 1;
-    const parts = WORDS.filter((word) => counts[word]).map((word) => counts[word].toLocaleString('en') + ' ' + word);
+    const parts = WORDS.filter((word) => counts[word]).map((word) => count(counts[word]) + ' ' + word);
     return 'Reported ' + (total === records.length ? plural(total, 'file')
-                                                  : plural(total, 'more file') + ', ' +
-                                                    records.length.toLocaleString('en') + ' in all') +
+                                                  : plural(total, 'more file') + ', ' + count(records.length) +
+                                                    ' in all') +
            ': ' + parts.join(', ') + '.';
 }
 
