@@ -115,9 +115,14 @@ async function main() {
     });
 
     // Every case through the library, by path (the names that nothing has
-    // looked for in the case's folder, as the command does), and as the
-    // file's contents in each form taken (the size of a sparse file given
-    // apart): each the same.
+    // looked for in the case's folder, as the command does) and as a Buffer;
+    // and a case of each way a file can be read (short, empty, text, long,
+    // a tag past the start and one that ends at it, sparse, an encoder's
+    // file) as its contents in every form taken (the size of a sparse file
+    // given apart): each the same.
+    const everyForm = new Set(['golden.worked-example', 'golden.bad-id-empty', 'kind.radio-log-adif', 'kind.text',
+                               'golden.comment-controls', 'kind.id3-long-adts', 'kind.id3-at-span-adts', 'large-file',
+                               'corpus.surround-7.1-lc-96k-cbr', 'name.greek']);
     const home = process.cwd();
     for (const c of list.cases) {
         await row(c.name, async () => {
@@ -150,7 +155,9 @@ async function main() {
             const size = given.size !== undefined ? {size: given.size} : {};
             const wholeSize = {size: given.size !== undefined ? given.size : buffer.length};
             const other = vm.runInNewContext('(bytes) => Uint8Array.from(bytes)')(buffer);
-            const ways = [['a Buffer', buffer, size], ['a Uint8Array', new Uint8Array(buffer), size],
+            const ways = [['a Buffer', buffer, size]];
+            if (everyForm.has(c.name))
+                ways.push(['a Uint8Array', new Uint8Array(buffer), size],
                           ['an ArrayBuffer', new Uint8Array(buffer).buffer, size],
                           ['a DataView', new DataView(new Uint8Array(buffer).buffer), size],
                           ['bytes of another realm', other, size], ['a Blob', new Blob([buffer]), size],
@@ -159,8 +166,8 @@ async function main() {
                            size],
                           ['a web ReadableStream', webStream(buffer), wholeSize],
                           ['a Node.js Readable', readable(buffer), wholeSize],
-                          ['a Response', new Response(buffer), wholeSize]];
-            if (given.size === undefined)
+                          ['a Response', new Response(buffer), wholeSize]);
+            if (given.size === undefined && everyForm.has(c.name))
                 ways.push(['a file: URL', url.pathToFileURL(file), {}]);
             const {name: pathName, ...unnamed} = summary;
             for (const [way, input, options] of ways) {

@@ -70,12 +70,12 @@ add_test(NAME npm.install
 set_tests_properties(npm.install PROPERTIES FIXTURES_SETUP npm COST 3)
 # Node.js takes many times as long to start as the native tool to run: the
 # command runs on a case of each way of giving it a file (a copy by another
-# name, a name that nothing has, a terminal, a sparse 3 GiB file) and of each
-# kind of report (cut short, empty, escaped, sixteen elements, text read as a
-# header, a 2 MiB tag, an encoder's file); make release runs it on every case.
-set(npm_cases golden.adif-only golden.bad-id-empty golden.comment-controls golden.full-lists golden.sixteen-pce
-              name.japanese name.emoji.missing console.windows-path large-file corpus.surround-7.1-lc-96k-cbr
-              kind.id3-long-adts kind.radio-log-adif kind.unknown)
+# name, a name that nothing has, a terminal, a sparse 3 GiB file), and on the
+# reports that only its own reading makes (escaped bytes, written raw; a
+# file of 2 MiB read forward as far as the tool asks); the library runs every
+# case on the same module, and make release runs the command on every case.
+set(npm_cases golden.comment-controls name.japanese name.emoji.missing console.windows-path large-file
+              kind.id3-long-adts)
 list(JOIN npm_cases "," npm_cases)
 add_test(NAME npm.cases COMMAND ${CMAKE_COMMAND} -DTOOL=${npm_prefix}/bin/adifinfo
                                 -DWORK=${CMAKE_CURRENT_BINARY_DIR}/cases-npm "-DCASES=${npm_cases}" ${run_cases})
