@@ -7,7 +7,7 @@
 // failure; devices, a name of 70,000 bytes, a FIFO that nothing writes; the
 // host left untouched. Then the bundles that esbuild makes of it for
 // Node.js; the command on what the cases cannot hold, against the native
-// tool, installed and through npx and npm exec; the package's README and
+// tool, installed and through npx; the package's README and
 // types.
 //
 //   node npm_test.js --prefix PREFIX --tool ADIFINFO --bitpack BITPACK --cases CASES.json --work DIR
@@ -384,9 +384,9 @@ async function main() {
         assert.deepStrictEqual(warnings, [], 'warnings');
     });
 
-    // The command, installed, on what the cases cannot hold; through npx and
-    // npm exec from a project that has it (resolved there, never from the
-    // registry), once each, on the name that a launcher hands over decoded.
+    // The command, installed, on what the cases cannot hold; through npx
+    // from a project that has it (resolved there, never from the registry),
+    // on the name that a launcher hands over decoded (npx is npm exec).
     // The same bytes and status as the native tool, but for a name whose
     // bytes hold U+FFFD, which the command refuses as a name it cannot open.
     const names = path.join(work, 'names');
@@ -396,7 +396,7 @@ async function main() {
     const quiet = {...process.env, npm_config_update_notifier: 'false', npm_config_fund: 'false',
                    npm_config_audit: 'false', npm_config_offline: 'true', npm_config_cache: path.join(work, 'cache')};
     // The project has the package as npm installed it (npm.install), as its
-    // own: npx and npm exec find its command there.
+    // own: npx finds its command there.
     fs.mkdirSync(path.join(project, 'node_modules', '.bin'), {recursive: true});
     fs.symlinkSync(installed, path.join(project, 'node_modules', 'adifinfo'));
     fs.symlinkSync(path.join('..', 'adifinfo', 'bin', 'adifinfo.js'), path.join(project, 'node_modules', '.bin', 'adifinfo'));
@@ -412,14 +412,13 @@ async function main() {
         // as the native tool; else the bytes it prints, status 2), and what to do first
         ['a name not UTF-8, missing, beside its look-alike', ['installed'], badWord, '', names, 'native'],
         ['a name not UTF-8', ['installed'], badWord, '', names, 'native', () => fs.copyFileSync(example, bad)],
-        ['a name not UTF-8, through a launcher', ['npx', 'npm exec'], badWord, '', names, refused],
+        ['a name not UTF-8, through a launcher', ['npx'], badWord, '', names, refused],
         ['the look-alike', ['installed'], '"$1"', '', alike, refused],
         ['a closed standard output', ['installed'], '"$1"', '>&-', example, 'native'],
         ['standard output to /dev/null', ['installed'], '"$1"', '>/dev/null', example, 'native'],
         ['a name of 70,000 bytes', ['installed'], '"$1"', '', 'a'.repeat(70000), 'native'],
     ];
-    const launchers = {installed: [`"$0"`, command], npx: [`"$0" --no adifinfo`, 'npx'],
-                       'npm exec': [`"$0" exec --no -- adifinfo`, options.npm]};
+    const launchers = {installed: [`"$0"`, command], npx: [`"$0" --no adifinfo`, 'npx']};
     for (const [name, through, word, redirect, argument, wanted, first] of runs) {
         if (first)
             first();
