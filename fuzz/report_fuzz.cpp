@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    FILE *in = memory_file(data, size);
+    static char buffer[BUFSIZ];
+    FILE *in = memory_file_through(data, size, buffer, sizeof buffer);
     if (in == NULL)
         abort();
     for (int escape = 0; escape <= 1; escape++) {

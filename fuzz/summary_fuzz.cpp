@@ -36,7 +36,8 @@ static int utf8(const char *s, size_t n) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    FILE *in = memory_file(data, size);
+    static char buffer[BUFSIZ];
+    FILE *in = memory_file_through(data, size, buffer, sizeof buffer);
     if (in == NULL)
         abort();
     long long more = size > 0 ? (long long)(data[0] & 0x0f) * 1000000007 : 0;

@@ -11,18 +11,23 @@ void json_start(Json *j, char *at, size_t size) {
 static void put_quoted(Out *o, const char *s, size_t n) {
     static const char hex[] = "0123456789abcdef";
     put_char(o, '"');
-    for (size_t i = 0; i < n; i++) {
-        unsigned char c = (unsigned char)s[i];
+    for (size_t i = 0; i < n;) {
+        size_t plain = i;
+        while (plain < n && (unsigned char)s[plain] >= 0x20 && s[plain] != '"' && s[plain] != '\\')
+            plain++;
+        put_bytes(o, s + i, plain - i); // the run that needs no escape
+        if (plain == n)
+            break;
+        unsigned char c = (unsigned char)s[plain];
         if (c == '"' || c == '\\') {
             put_char(o, '\\');
             put_char(o, (char)c);
-        } else if (c < 0x20) {
+        } else {
             put_text(o, "\\u00");
             put_char(o, hex[c >> 4]);
             put_char(o, hex[c & 0x0f]);
-        } else {
-            put_char(o, (char)c);
         }
+        i = plain + 1;
     }
     put_char(o, '"');
 }

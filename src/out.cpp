@@ -2,6 +2,7 @@
 #include "out.h"
 
 #include <assert.h>
+#include <string.h>
 
 Out out_of(char *at, size_t size) {
     if (size > 0)
@@ -11,13 +12,21 @@ Out out_of(char *at, size_t size) {
 }
 
 void put_text(Out *o, const char *s) {
-    for (; *s != '\0'; s++)
-        put_char(o, *s);
+    put_bytes(o, s, strlen(s));
 }
 
+// What fits of the n bytes, at once: a phrase or a comment is mostly runs of
+// bytes that need nothing done to them.
 void put_bytes(Out *o, const char *s, size_t n) {
-    for (size_t i = 0; i < n; i++)
-        put_char(o, s[i]);
+    size_t room = o->length + 1 < o->size ? o->size - 1 - o->length : 0;
+    size_t fits = n < room ? n : room;
+    if (fits > 0) {
+        memcpy(o->at + o->length, s, fits);
+        o->at[o->length + fits] = '\0';
+    }
+    if (fits < n)
+        o->full = 1;
+    o->length += n;
 }
 
 static long long power_of_ten(int places) {

@@ -76,6 +76,14 @@ static void put_hex(Out *o, const char *prefix, unsigned long value, int digits)
 
 void put_as_written(Out *o, const unsigned char *s, size_t n) {
     for (size_t i = 0; i < n;) {
+        size_t plain = i; // printable ASCII, the most of most text, as it is
+        while (plain < n && s[plain] >= 0x20 && s[plain] < 0x7f)
+            plain++;
+        if (plain > i) {
+            put_bytes(o, (const char *)s + i, plain - i);
+            i = plain;
+            continue;
+        }
         unsigned long code = 0;
         int length = utf8_char(s + i, n - i, &code);
         if (length <= 0) {

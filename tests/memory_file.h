@@ -72,6 +72,16 @@ inline FILE *memory_file(const void *data, size_t size) {
     return temp_file_of(data, size);
 }
 
+// The same, read through the buffer the caller gives (which must outlive the
+// stream) rather than one the C library allocates: the fuzz targets open a
+// stream for every input.
+inline FILE *memory_file_through(const void *data, size_t size, char *buffer, size_t buffer_size) {
+    FILE *f = memory_file(data, size);
+    if (f != NULL)
+        setvbuf(f, buffer, _IOFBF, buffer_size);
+    return f;
+}
+
 // Standard output sent nowhere: what the fuzz targets print is not read.
 inline void stdout_to_nowhere(void) {
 #if defined(_WIN32)

@@ -819,6 +819,15 @@ TEST(Json, WritesValuesAndEscapesBytes) {
          },
          "[0.8795,1,0,67108.863208333,0.666666667,1.999999999,0.000000333,9007199254740993,"
          "-9223372036854775808]"},
+        {"more than its buffer holds, and more after that",
+         [](Json *j) {
+             static const std::string part(300, 'a');
+             json_open(j, NULL, '[');
+             for (int i = 0; i < 3; i++)
+                 json_string(j, NULL, part.c_str());
+             json_close(j);
+         },
+         NULL},
         {"left open", [](Json *j) { json_open(j, NULL, '['); }, NULL},
         {"too deep",
          [](Json *j) {
