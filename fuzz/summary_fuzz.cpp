@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 // Nonzero when the n bytes at s are UTF-8 throughout.
-static int utf8(const char *s, size_t n) {
+static int json_utf8(const char *s, size_t n) {
     for (size_t i = 0; i < n;) {
         if ((unsigned char)s[i] < 0x80) { // most of it
             i++;
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (length == 0)
         abort(); // the module's buffer holds any summary
     static JsonReader reader;
-    if (!read_json(&reader, json, length) || !utf8(json, length))
+    if (!read_json(&reader, json, length) || !json_utf8(json, length))
         abort();
     return 0;
 }
